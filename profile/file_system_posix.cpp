@@ -1,0 +1,281 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <utility>
+
+#include "profile/error.h"
+#include "profile/file_system.h"
+#include "profile/host_path_posix.h"
+
+namespace vireno {
+
+namespace {
+
+// What the program was doing when the system said no; the same errno means
+// different things to the user in different steps.
+enum class Step { kOpen, kTransfer, kCreate, kReplace };
+
+bool IsFolder(const std::string& host_path) {
+  struct stat info {};
+  return stat(host_path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string FolderOf(const std::string& host_path) {
+  const std::size_t slash = host_path.find_last_of('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : host_path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& host_path) {
+  const std::size_t slash = host_path.find_last_of('/');
+  return slash == std::string::npos ? host_path : host_path.substr(slash + 1);
+}
+
+ErrorCode ErrorFromErrno(int error, Step step, const std::string& host_path) {
+  switch (error) {
+    case ENOENT:
+      // Missing file in an existing folder, or a missing folder on the way.
+      if (step == Step::kCreate || !IsFolder(FolderOf(host_path))) {
+        return ErrorCode::kPathNotFound;
+      }
+      return ErrorCode::kFileNotFound;
+    case ENOTDIR:
+      return ErrorCode::kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY:
+      return ErrorCode::kPermissionDenied;
+    case ENAMETOOLONG:
+    case EILSEQ:
+    case EINVAL:
+      return ErrorCode::kBadFileName;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+      return ErrorCode::kDiskFull;
+    case EISDIR:
+      return ErrorCode::kPathFileAccessError;
+    case ENOMEM:
+      return ErrorCode::kOutOfMemory;
+    default:
+      return step == Step::kTransfer ? ErrorCode::kDeviceIoError
+                                     : ErrorCode::kPathFileAccessError;
+  }
+}
+
+[[noreturn]] void Raise(int error, Step step, const std::string& host_path,
+                        const std::string& path) {
+  throw RuntimeError(ErrorFromErrno(error, step, host_path), path);
+}
+
+std::string HostPathOrRaise(const std::string& path) {
+  if (path.empty()) {
+    throw RuntimeError(ErrorCode::kBadFileName, path);
+  }
+  return HostPath(path);
+}
+
+// Closes a descriptor when it goes out of scope, unless released first.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) {
+      close(fd_);
+    }
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+void WriteAll(int fd, std::string_view content, const std::string& host_path,
+              const std::string& path) {
+  while (!content.empty()) {
+    const ssize_t written = write(fd, content.data(), content.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      Raise(errno, Step::kTransfer, host_path, path);
+    }
+    if (written == 0) {
+      Raise(ENOSPC, Step::kTransfer, host_path, path);
+    }
+    content.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+// Flushes `fd` to the disk and closes it, reporting either failing.
+void SyncAndClose(FileDescriptor& file, const std::string& host_path, const std::string& path) {
+  if (fsync(file.get()) != 0) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
+  if (close(file.release()) != 0) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
+}
+
+// Follows symbolic links to the file that really gets written.
+std::string FollowLinks(std::string host_path, const std::string& path) {
+  constexpr int kMaxLinks = 40;
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    struct stat info {};
+    if (lstat(host_path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      return host_path;
+    }
+    std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+    const ssize_t size = readlink(host_path.c_str(), target.data(), target.size());
+    if (size < 0) {
+      Raise(errno, Step::kOpen, host_path, path);
+    }
+    target.resize(static_cast<std::size_t>(size));
+    host_path = target.front() == '/' ? target : FolderOf(host_path) + "/" + target;
+  }
+  Raise(ELOOP, Step::kOpen, host_path, path);
+}
+
+// Creates a new, empty file beside `host_path`, exclusively, with the mode
+// the target would get. Returns -1 with errno set on failure.
+int CreateTemporary(const std::string& host_path, std::string& temporary) {
+  const auto seed = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::string stem = FolderOf(host_path) + "/." + NameOf(host_path) + "." +
+                           std::to_string(getpid()) + "-";
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    temporary = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0 || errno != EEXIST) {
+      return fd;
+    }
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Removes the temporary file on the way out of a failed replacement.
+class RemoveUnlessKept {
+ public:
+  explicit RemoveUnlessKept(std::string path) : path_(std::move(path)) {}
+  ~RemoveUnlessKept() {
+    if (!kept_) {
+      unlink(path_.c_str());
+    }
+  }
+  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
+  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
+  void Keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
+// The plain rewrite, for a folder in which no new file may be created.
+void RewriteInPlace(const std::string& host_path, std::string_view content,
+                    const std::string& path) {
+  FileDescriptor file(open(host_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) {
+    Raise(errno, Step::kOpen, host_path, path);
+  }
+  WriteAll(file.get(), content, host_path, path);
+  SyncAndClose(file, host_path, path);
+}
+
+}  // namespace
+
+InputFile::InputFile(const std::string& path) : path_(path), handle_(-1) {
+  const std::string host_path = HostPathOrRaise(path);
+  FileDescriptor file(open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) {
+    Raise(errno, Step::kOpen, host_path, path);
+  }
+  struct stat info {};
+  if (fstat(file.get(), &info) != 0) {
+    Raise(errno, Step::kOpen, host_path, path);
+  }
+  if (S_ISDIR(info.st_mode)) {
+    Raise(EISDIR, Step::kOpen, host_path, path);
+  }
+  handle_ = file.release();
+}
+
+InputFile::~InputFile() { close(static_cast<int>(handle_)); }
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = read(static_cast<int>(handle_), buffer, size);
+    if (got >= 0) {
+      return static_cast<std::size_t>(got);
+    }
+    if (errno != EINTR) {
+      Raise(errno, Step::kTransfer, path_, path_);
+    }
+  }
+}
+
+void ReplaceFileContent(const std::string& path, std::string_view content) {
+  const std::string host_path = FollowLinks(HostPathOrRaise(path), path);
+
+  struct stat existing {};
+  const bool exists = stat(host_path.c_str(), &existing) == 0;
+  if (exists) {
+    if (!S_ISREG(existing.st_mode)) {
+      Raise(EISDIR, Step::kOpen, host_path, path);
+    }
+    // Ask the system whether the target may be written, without touching it.
+    FileDescriptor probe(open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (probe.get() < 0) {
+      Raise(errno, Step::kOpen, host_path, path);
+    }
+  }
+
+  std::string temporary;
+  FileDescriptor file(CreateTemporary(host_path, temporary));
+  if (file.get() < 0) {
+    const int error = errno;
+    if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
+      RewriteInPlace(host_path, content, path);
+      return;
+    }
+    Raise(error, Step::kCreate, host_path, path);
+  }
+
+  RemoveUnlessKept leftover(temporary);
+  if (exists) {
+    // Keep the target's owner where allowed, and its permission bits.
+    (void)!fchown(file.get(), existing.st_uid, existing.st_gid);
+    if (fchmod(file.get(), existing.st_mode & 07777) != 0) {
+      Raise(errno, Step::kReplace, host_path, path);
+    }
+  }
+  WriteAll(file.get(), content, host_path, path);
+  SyncAndClose(file, host_path, path);
+  if (rename(temporary.c_str(), host_path.c_str()) != 0) {
+    Raise(errno, Step::kReplace, host_path, path);
+  }
+  leftover.Keep();
+
+  // Make the rename itself durable.
+  FileDescriptor folder(open(FolderOf(host_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() >= 0 && fsync(folder.get()) != 0 && errno != EINVAL) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
+}
+
+std::size_t CharacterSize(std::string_view text) { return text.empty() ? 0 : 1; }
+
+}  // namespace vireno

@@ -1,0 +1,313 @@
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+#include "profile/error.h"
+#include "profile/file_system.h"
+
+namespace vireno {
+
+namespace {
+
+// What the program was doing when the system said no; the same error code
+// means different things to the user in different steps.
+enum class Step { kOpen, kTransfer, kCreate, kReplace };
+
+// Paths arrive in the ANSI code page and go to the wide-character API, so
+// names in that code page work whatever the C runtime's locale.
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+ErrorCode ErrorFromSystem(DWORD error, Step step, const std::wstring& wide_path) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return step == Step::kCreate ? ErrorCode::kPathNotFound : ErrorCode::kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+      return ErrorCode::kPathNotFound;
+    case ERROR_ACCESS_DENIED:
+      // Opening a folder as a file is refused as an access error.
+      return IsFolder(wide_path) ? ErrorCode::kPathFileAccessError : ErrorCode::kPermissionDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return ErrorCode::kPermissionDenied;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ErrorCode::kBadFileName;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_FILE_TOO_LARGE:
+      return ErrorCode::kDiskFull;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ErrorCode::kOutOfMemory;
+    default:
+      return step == Step::kTransfer ? ErrorCode::kDeviceIoError
+                                     : ErrorCode::kPathFileAccessError;
+  }
+}
+
+[[noreturn]] void Raise(DWORD error, Step step, const std::wstring& wide_path,
+                        const std::string& path) {
+  throw RuntimeError(ErrorFromSystem(error, step, wide_path), path);
+}
+
+std::wstring WidePathOrRaise(const std::string& path) {
+  if (path.empty()) {
+    throw RuntimeError(ErrorCode::kBadFileName, path);
+  }
+  return Widen(path);
+}
+
+// Closes a handle when it goes out of scope, unless released first.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (valid()) {
+      CloseHandle(handle_);
+    }
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+
+ private:
+  HANDLE handle_;
+};
+
+// Removes the temporary file on the way out of a failed replacement.
+class RemoveUnlessKept {
+ public:
+  explicit RemoveUnlessKept(std::wstring path) : path_(std::move(path)) {}
+  ~RemoveUnlessKept() {
+    if (!kept_) {
+      DeleteFileW(path_.c_str());
+    }
+  }
+  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
+  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
+  void Keep() { kept_ = true; }
+
+ private:
+  std::wstring path_;
+  bool kept_ = false;
+};
+
+void WriteAll(HANDLE file, std::string_view content, const std::wstring& wide_path,
+              const std::string& path) {
+  while (!content.empty()) {
+    constexpr std::size_t kChunk = 1U << 30;
+    const auto chunk = static_cast<DWORD>(content.size() < kChunk ? content.size() : kChunk);
+    DWORD written = 0;
+    if (!WriteFile(file, content.data(), chunk, &written, nullptr)) {
+      Raise(GetLastError(), Step::kTransfer, wide_path, path);
+    }
+    if (written == 0) {
+      Raise(ERROR_DISK_FULL, Step::kTransfer, wide_path, path);
+    }
+    content.remove_prefix(written);
+  }
+}
+
+void FlushAndClose(Handle& file, const std::wstring& wide_path, const std::string& path) {
+  if (!FlushFileBuffers(file.get())) {
+    Raise(GetLastError(), Step::kTransfer, wide_path, path);
+  }
+  if (!CloseHandle(file.release())) {
+    Raise(GetLastError(), Step::kTransfer, wide_path, path);
+  }
+}
+
+// The file a link at `wide_path` points to, or `wide_path` itself.
+std::wstring FollowLinks(const std::wstring& wide_path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return wide_path;
+  }
+  Handle link(CreateFileW(wide_path.c_str(), 0,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link.valid()) {
+    return wide_path;
+  }
+  std::wstring final_path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFinalPathNameByHandleW(link.get(), final_path.data(),
+                                                   static_cast<DWORD>(final_path.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) {
+      return wide_path;
+    }
+    if (length < final_path.size()) {
+      final_path.resize(length);
+      return final_path;
+    }
+    final_path.resize(length);
+  }
+}
+
+std::wstring FolderOf(const std::wstring& wide_path) {
+  const std::size_t separator = wide_path.find_last_of(L"\\/:");
+  return separator == std::wstring::npos ? std::wstring() : wide_path.substr(0, separator + 1);
+}
+
+// Creates a new, empty file in the target's folder, exclusively.
+HANDLE CreateTemporary(const std::wstring& wide_target, std::wstring& temporary) {
+  const ULONGLONG seed = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 20);
+  const std::wstring stem = FolderOf(wide_target) + L".vireno.";
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    temporary = stem + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_FILE_EXISTS &&
+                                         GetLastError() != ERROR_ALREADY_EXISTS)) {
+      return file;
+    }
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
+// The plain rewrite, for a folder in which no new file may be created.
+void RewriteInPlace(const std::wstring& wide_path, std::string_view content,
+                    const std::string& path) {
+  Handle file(CreateFileW(wide_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                          TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    Raise(GetLastError(), Step::kOpen, wide_path, path);
+  }
+  WriteAll(file.get(), content, wide_path, path);
+  FlushAndClose(file, wide_path, path);
+}
+
+// Moves the new file over the target. Virus scanners and indexers open fresh
+// files for a moment, so a refusal is tried again for up to half a second.
+void MoveOver(const std::wstring& temporary, const std::wstring& wide_path,
+              const std::string& path) {
+  constexpr ULONGLONG kPatienceMs = 500;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    if (MoveFileExW(temporary.c_str(), wide_path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return;
+    }
+    const DWORD error = GetLastError();
+    const bool transient = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!transient || GetTickCount64() - start >= kPatienceMs) {
+      Raise(error, Step::kReplace, wide_path, path);
+    }
+    Sleep(20);
+  }
+}
+
+}  // namespace
+
+InputFile::InputFile(const std::string& path) : path_(path), handle_(0) {
+  const std::wstring wide_path = WidePathOrRaise(path);
+  HANDLE file = CreateFileW(wide_path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Raise(GetLastError(), Step::kOpen, wide_path, path);
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+InputFile::~InputFile() { CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  constexpr std::size_t kChunk = 1U << 30;
+  DWORD got = 0;
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer,
+                static_cast<DWORD>(size < kChunk ? size : kChunk), &got, nullptr)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) {
+      return 0;
+    }
+    Raise(error, Step::kTransfer, Widen(path_), path_);
+  }
+  return got;
+}
+
+void ReplaceFileContent(const std::string& path, std::string_view content) {
+  const std::wstring given = WidePathOrRaise(path);
+  const std::wstring wide_path = FollowLinks(given, GetFileAttributesW(given.c_str()));
+
+  const DWORD attributes = GetFileAttributesW(wide_path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    Raise(GetLastError(), Step::kOpen, wide_path, path);
+  }
+  if (exists) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      throw RuntimeError(ErrorCode::kPathFileAccessError, path);
+    }
+    // A rename would replace a read-only file on some systems; the user
+    // marked it read-only, so it stays as it is.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      throw RuntimeError(ErrorCode::kPermissionDenied, path);
+    }
+    Handle probe(CreateFileW(wide_path.c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe.valid()) {
+      Raise(GetLastError(), Step::kOpen, wide_path, path);
+    }
+  }
+
+  std::wstring temporary;
+  Handle file(CreateTemporary(wide_path, temporary));
+  if (!file.valid()) {
+    const DWORD error = GetLastError();
+    if (exists && error == ERROR_ACCESS_DENIED) {
+      RewriteInPlace(wide_path, content, path);
+      return;
+    }
+    Raise(error, Step::kCreate, wide_path, path);
+  }
+  RemoveUnlessKept leftover(temporary);
+  WriteAll(file.get(), content, wide_path, path);
+  FlushAndClose(file, wide_path, path);
+  MoveOver(temporary, wide_path, path);
+  leftover.Keep();
+}
+
+std::size_t CharacterSize(std::string_view text) {
+  if (text.empty()) {
+    return 0;
+  }
+  static const UINT code_page = GetACP();
+  const auto lead = static_cast<unsigned char>(text.front());
+  std::size_t size = 1;
+  if (code_page == CP_UTF8) {
+    size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  } else if (IsDBCSLeadByteEx(code_page, lead)) {
+    size = 2;
+  }
+  return size < text.size() ? size : text.size();
+}
+
+}  // namespace vireno

@@ -1,0 +1,108 @@
+#include "profile/host_path_posix.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+
+namespace vireno {
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// The entry of `folder` whose name equals `name` ignoring ASCII case, or an
+// empty string when there is none.
+std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+  if (!dir) {
+    return {};
+  }
+  while (const dirent* entry = readdir(dir.get())) {
+    if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+      return entry->d_name;
+    }
+  }
+  return {};
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) {
+    return name;
+  }
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+}  // namespace
+
+std::string WinePrefix() {
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
+    return prefix;
+  }
+  if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
+    return std::string(user->pw_dir) + "/.wine";
+  }
+  return ".wine";
+}
+
+std::string MapWindowsPath(const std::string& path, const std::string& wine_prefix) {
+  std::string rest = path;
+  for (char& c : rest) {
+    if (c == '\\') {
+      c = '/';
+    }
+  }
+  // `root` is left as it is; only what follows it is matched against folders.
+  std::string root;
+  const bool has_drive = rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) &&
+                         rest[1] == ':';
+  if (has_drive) {
+    root = wine_prefix + "/dosdevices/" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0]))) + ":/";
+    rest.erase(0, 2);
+  } else if (!rest.empty() && rest[0] == '/') {
+    root = "/";
+  }
+  const bool trailing_slash = !rest.empty() && rest.back() == '/';
+
+  std::string mapped = root;
+  bool matching = true;
+  std::size_t pos = 0;
+  while (pos < rest.size()) {
+    std::size_t next = rest.find('/', pos);
+    if (next == std::string::npos) {
+      next = rest.size();
+    }
+    const std::string name = rest.substr(pos, next - pos);
+    pos = next + 1;
+    if (name.empty()) {
+      continue;
+    }
+    std::string candidate = JoinPath(mapped, name);
+    if (matching && name != "." && name != ".." && !Exists(candidate)) {
+      const std::string found = FindIgnoringCase(mapped.empty() ? "." : mapped, name);
+      if (found.empty()) {
+        matching = false;  // nothing below a missing folder can match either
+      } else {
+        candidate = JoinPath(mapped, found);
+      }
+    }
+    mapped = std::move(candidate);
+  }
+  if (trailing_slash && !mapped.empty() && mapped.back() != '/') {
+    mapped += '/';
+  }
+  return mapped;
+}
+
+std::string HostPath(const std::string& path) { return MapWindowsPath(path, WinePrefix()); }
+
+}  // namespace vireno

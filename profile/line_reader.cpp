@@ -1,0 +1,50 @@
+#include "profile/line_reader.h"
+
+#include <cstring>
+
+#include "profile/error.h"
+
+namespace vireno {
+
+namespace {
+constexpr std::size_t kBufferSize = 64 * 1024;
+}
+
+LineReader::LineReader(InputFile& file) : file_(file), buffer_(kBufferSize) {}
+
+bool LineReader::Fill() {
+  if (begin_ < end_) {
+    return true;
+  }
+  begin_ = 0;
+  end_ = file_.Read(buffer_.data(), buffer_.size());
+  return end_ > 0;
+}
+
+bool LineReader::AtEnd() { return !Fill(); }
+
+std::string LineReader::ReadLine() {
+  if (!Fill()) {
+    throw RuntimeError(ErrorCode::kInputPastEndOfFile, file_.path());
+  }
+  std::string line;
+  while (Fill()) {
+    const char* start = buffer_.data() + begin_;
+    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - begin_));
+    if (cr == nullptr) {
+      line.append(start, end_ - begin_);
+      begin_ = end_;
+      continue;
+    }
+    line.append(start, static_cast<std::size_t>(cr - start));
+    begin_ += static_cast<std::size_t>(cr - start) + 1;
+    // The LF of a CR LF pair may sit at the start of the next buffer.
+    if (Fill() && buffer_[begin_] == '\n') {
+      ++begin_;
+    }
+    return line;
+  }
+  return line;
+}
+
+}  // namespace vireno

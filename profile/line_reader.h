@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "profile/file_system.h"
+
+namespace vireno {
+
+// Reads a text file line by line. A line ends at CR LF or at a lone CR; a lone
+// LF is an ordinary character, as is every other byte. Memory grows with the
+// longest line read, never with the file.
+class LineReader {
+ public:
+  explicit LineReader(InputFile& file);
+
+  // True when no byte is left to read.
+  bool AtEnd();
+
+  // Reads the next line without its line end; raises "Input past end of
+  // file" when the file is at its end.
+  std::string ReadLine();
+
+ private:
+  bool Fill();
+
+  InputFile& file_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+};
+
+}  // namespace vireno

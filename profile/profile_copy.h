@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "profile/settings.h"
+
+namespace vireno {
+
+// The two profiles a user can make active.
+enum class Profile { Sct, Extasi };
+
+// The shared target file, in the settings' directory.
+inline constexpr char kTargetFileName[] = "vireno.txt";
+
+// Paths are plain concatenations: nothing is inserted, trimmed or checked.
+std::string SourcePath(const Settings& settings, Profile profile);
+std::string TargetPath(const Settings& settings);
+
+// Makes `profile` the active one: the first line of its source replaces the
+// whole content of the target, followed by CR LF. The source is read and
+// closed before the target is touched. Raises RuntimeError on failure, with
+// the target left as it was.
+void CopyProfile(const Settings& settings, Profile profile);
+
+}  // namespace vireno

@@ -1,0 +1,81 @@
+#include "profile/host_path_posix.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/test_files.h"
+
+namespace vireno {
+namespace {
+
+// A Wine-style prefix: dosdevices/c: links to drive_c, which holds a folder.
+class FakePrefix {
+ public:
+  FakePrefix() : prefix_(folder_.dir() + "prefix") {
+    test::MakeFolder(prefix_ + "/dosdevices");
+    test::MakeFolder(prefix_ + "/drive_c/ProgDVB/Profiles");
+    std::filesystem::create_directory_symlink("../drive_c", prefix_ + "/dosdevices/c:");
+    test::WriteBytes(prefix_ + "/drive_c/ProgDVB/vireno.ini", "");
+  }
+  const std::string& prefix() const { return prefix_; }
+  std::string Drive() const { return prefix_ + "/dosdevices/c:/"; }
+
+ private:
+  test::TempFolder folder_;
+  std::string prefix_;
+};
+
+TEST(MapWindowsPathTest, MapsDrivesSeparatorsAndCase) {
+  FakePrefix wine;
+  const struct {
+    std::string windows;
+    std::string host;
+  } cases[] = {
+      {"c:\\ProgDVB\\vireno.ini", wine.Drive() + "ProgDVB/vireno.ini"},
+      {"C:\\progdvb\\VIRENO.INI", wine.Drive() + "ProgDVB/vireno.ini"},
+      {"c:\\PROGDVB\\profiles\\", wine.Drive() + "ProgDVB/Profiles/"},
+      {"c:\\progdvb\\new.txt", wine.Drive() + "ProgDVB/new.txt"},
+      {"c:\\missing\\Dir\\File.txt", wine.Drive() + "missing/Dir/File.txt"},
+      {"c:/progdvb/vireno.ini", wine.Drive() + "ProgDVB/vireno.ini"},
+      {"c:progdvb\\vireno.ini", wine.Drive() + "ProgDVB/vireno.ini"},
+      {"D:\\x.txt", wine.prefix() + "/dosdevices/d:/x.txt"},
+      {"/usr/bin", "/usr/bin"},
+      {"relative\\name.txt", "relative/name.txt"},
+      {"vireno.txt", "vireno.txt"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MapWindowsPath(c.windows, wine.prefix()), c.host) << c.windows;
+  }
+}
+
+TEST(MapWindowsPathTest, RelativeNamesMatchCaseInTheCurrentFolder) {
+  FakePrefix wine;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(wine.Drive() + "ProgDVB");
+  const std::string mapped = MapWindowsPath("PROFILES\\x.txt", wine.prefix());
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(mapped, "Profiles/x.txt");
+}
+
+TEST(WinePrefixTest, TakesTheEnvironmentOrTheHomeFolder) {
+  const char* saved = std::getenv("WINEPREFIX");
+  const std::string restore = saved != nullptr ? saved : "";
+
+  setenv("WINEPREFIX", "/somewhere/prefix", 1);
+  EXPECT_EQ(WinePrefix(), "/somewhere/prefix");
+  unsetenv("WINEPREFIX");
+  const std::string fallback = WinePrefix();
+  EXPECT_NE(fallback.find("/.wine"), std::string::npos);
+  EXPECT_EQ(fallback.size() - fallback.rfind("/.wine"), 6U);
+
+  if (saved != nullptr) {
+    setenv("WINEPREFIX", restore.c_str(), 1);
+  }
+}
+
+}  // namespace
+}  // namespace vireno

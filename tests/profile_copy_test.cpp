@@ -1,0 +1,173 @@
+#include "profile/profile_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "profile/file_system.h"
+#include "tests/test_files.h"
+
+namespace vireno {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+// A folder holding the two profile sources and, where a case wants one, the
+// target; its settings point at it.
+class ProfileFolder {
+ public:
+  ProfileFolder() { settings_ = {folder_.dir(), "sct.txt", "extasi.txt"}; }
+
+  Settings& settings() { return settings_; }
+  const test::TempFolder& folder() const { return folder_; }
+  std::string Target() const { return folder_ / kTargetFileName; }
+  void Write(const std::string& name, std::string_view bytes) {
+    test::WriteBytes(folder_ / name, bytes);
+  }
+  std::string Read(const std::string& name) const { return test::ReadBytes(folder_ / name); }
+
+ private:
+  test::TempFolder folder_;
+  Settings settings_;
+};
+
+struct CopyCase {
+  const char* name;
+  std::string source;
+  std::string target;
+};
+
+class CopyResult : public testing::TestWithParam<CopyCase> {};
+
+TEST_P(CopyResult, TargetIsTheFirstLineAndCrLf) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", GetParam().source);
+  profiles.Write("vireno.txt", "the previous profile, longer than any new one\r\n");
+
+  CopyProfile(profiles.settings(), Profile::Sct);
+
+  EXPECT_EQ(profiles.Read("vireno.txt"), GetParam().target);
+  EXPECT_EQ(profiles.Read("sct.txt"), GetParam().source);
+  EXPECT_EQ(profiles.folder().Entries(), (Entries{"sct.txt", "vireno.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CopyProfile, CopyResult,
+    testing::Values(CopyCase{"OneLine", "ch 12\r\n", "ch 12\r\n"},
+                    CopyCase{"NoLineEnd", "ch 12", "ch 12\r\n"},
+                    CopyCase{"OnlyFirstLine", "first\r\nsecond\r\nthird", "first\r\n"},
+                    CopyCase{"EmptyFirstLine", "\r\nsecond\r\n", "\r\n"},
+                    CopyCase{"LoneCrEndsLine", "first\rsecond", "first\r\n"},
+                    CopyCase{"LoneLfIsText", "a\nb\r\nc", "a\nb\r\n"},
+                    CopyCase{"BytesUnchanged", std::string("\0\xe9\x80\x7f", 4) + "\r\nx",
+                             std::string("\0\xe9\x80\x7f", 4) + "\r\n"}),
+    test::CaseName());
+
+TEST(CopyProfileTest, EachProfileCopiesItsOwnSource) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "sct line\r\n");
+  profiles.Write("extasi.txt", "extasi line\r\n");
+
+  CopyProfile(profiles.settings(), Profile::Extasi);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "extasi line\r\n");
+  CopyProfile(profiles.settings(), Profile::Sct);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "sct line\r\n");
+  CopyProfile(profiles.settings(), Profile::Sct);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "sct line\r\n");
+  EXPECT_EQ(profiles.folder().Entries(), (Entries{"extasi.txt", "sct.txt", "vireno.txt"}));
+}
+
+TEST(CopyProfileTest, SourceThatIsTheTargetKeepsOnlyItsFirstLine) {
+  ProfileFolder profiles;
+  profiles.settings().ExtasiFile = kTargetFileName;
+  profiles.Write("vireno.txt", "first\r\nsecond\r\n");
+
+  CopyProfile(profiles.settings(), Profile::Extasi);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "first\r\n");
+}
+
+TEST(CopyProfileTest, EmptyBaseDirWorksInTheCurrentFolder) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "relative\r\n");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(profiles.folder().dir());
+  profiles.settings().BaseDir.clear();
+
+  const int error = test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); });
+
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "relative\r\n");
+}
+
+// Each case breaks one thing; the target keeps its content and no stray file
+// is left beside it.
+struct FailureCase {
+  const char* name;
+  void (*arrange)(ProfileFolder&);
+  int error;
+};
+
+class CopyFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(CopyFailure, RaisesAndLeavesTheTargetAlone) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "new\r\n");
+  profiles.Write("vireno.txt", "old\r\n");
+  GetParam().arrange(profiles);
+  const Entries before = profiles.folder().Entries();
+
+  EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); }),
+            GetParam().error);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "old\r\n");
+  EXPECT_EQ(profiles.folder().Entries(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CopyProfile, CopyFailure,
+    testing::Values(
+        FailureCase{"SourceMissing", [](ProfileFolder& p) { p.settings().SctFile = "gone.txt"; },
+                    53},
+        FailureCase{"SourceFolderMissing",
+                    [](ProfileFolder& p) { p.settings().SctFile = "gone\\sct.txt"; }, 76},
+        FailureCase{"SourceIsAFolder", [](ProfileFolder& p) { p.settings().SctFile.clear(); },
+                    75},
+        FailureCase{"SourceEmpty", [](ProfileFolder& p) { p.Write("sct.txt", ""); }, 62},
+        FailureCase{"NoPathAtAll",
+                    [](ProfileFolder& p) {
+                      p.settings().BaseDir.clear();
+                      p.settings().SctFile.clear();
+                    },
+                    52}),
+    test::CaseName());
+
+TEST(CopyProfileTest, ReadOnlyTargetIsPermissionDenied) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "new\r\n");
+  profiles.Write("vireno.txt", "old\r\n");
+  {
+    test::Unwritable locked(profiles.Target());
+    EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); }), 70);
+  }
+  EXPECT_EQ(profiles.Read("vireno.txt"), "old\r\n");
+  EXPECT_EQ(profiles.folder().Entries(), (Entries{"sct.txt", "vireno.txt"}));
+}
+
+TEST(CopyProfileTest, TargetThatIsAFolderIsPathFileAccessError) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "new\r\n");
+  test::MakeFolder(profiles.Target());
+  EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); }), 75);
+}
+
+TEST(ReplaceFileContentTest, MissingFolderIsPathNotFound) {
+  test::TempFolder folder;
+  const std::string path = folder / "gone" + test::kSeparator + "vireno.txt";
+  EXPECT_EQ(test::ErrorNumberOf([&] { ReplaceFileContent(path, "x\r\n"); }), 76);
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
+}  // namespace
+}  // namespace vireno
