@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whatever the build and the tests need and
+# this machine lacks. Quiet and quick when everything is there.
+set -euo pipefail
+packages=(
+  cmake make g++ libgtest-dev googletest libbenchmark-dev pkg-config
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xdotool x11-utils imagemagick inotify-tools
+  libgtk-3-dev e2fsprogs util-linux procps
+)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q \
+    "${missing[@]}"
+fi

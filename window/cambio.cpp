@@ -1,0 +1,67 @@
+#include "window/cambio.h"
+
+#include <exception>
+#include <new>
+#include <utility>
+
+#include "profile/profile_copy.h"
+
+namespace vireno {
+
+Cambio::Cambio(CambioView& view, std::string settings_path)
+    : view_(view), settings_path_(std::move(settings_path)) {
+  view_.Bind(*this);
+}
+
+int Cambio::Run() {
+  RunEvent([this] { LoadSettings(settings_, settings_path_); });
+  if (ended_) {
+    return exit_code_;  // the window is never shown after a failed load
+  }
+  view_.Show();
+  return view_.RunEventLoop();
+}
+
+void Cambio::OnOption1Click() noexcept {
+  RunEvent([this] { CopyProfile(settings_, Profile::Sct); });
+}
+
+void Cambio::OnOption2Click() noexcept {
+  RunEvent([this] { CopyProfile(settings_, Profile::Extasi); });
+}
+
+// The top of every event: nothing escapes into the window system.
+template <class Handler>
+void Cambio::RunEvent(Handler handler) noexcept {
+  if (ended_) {
+    return;
+  }
+  try {
+    handler();
+  } catch (const RuntimeError& error) {
+    ReportAndExit(error);
+  } catch (const std::bad_alloc&) {
+    ReportAndExit(RuntimeError(ErrorCode::kOutOfMemory, {}));
+  } catch (...) {
+    ReportAndExit(RuntimeError(ErrorCode::kInternalError, {}));
+  }
+}
+
+void Cambio::ReportAndExit(const RuntimeError& error) noexcept {
+  ended_ = true;
+  exit_code_ = error.number();
+  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error));
+  view_.EndProgram(exit_code_);
+}
+
+std::string ErrorReportTitle() { return "vireno"; }
+
+std::string ErrorReportText(const RuntimeError& error) {
+  std::string text = "Run-time error " + std::to_string(error.number()) + ": " + error.description();
+  if (!error.file().empty()) {
+    text += "\n" + error.file();
+  }
+  return text;
+}
+
+}  // namespace vireno

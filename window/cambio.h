@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "profile/error.h"
+#include "profile/settings.h"
+#include "window/cambio_view.h"
+
+namespace vireno {
+
+// The program's one window, without any platform in it: it owns the settings,
+// runs the profile logic from the window's events, and is the top level of
+// every event, where a run-time error is reported and ends the program.
+class Cambio final : public CambioEvents {
+ public:
+  explicit Cambio(CambioView& view, std::string settings_path = kSettingsPath);
+
+  // Starts the program: load, show, event loop. Returns the exit code.
+  int Run();
+
+  void OnOption1Click() noexcept override;
+  void OnOption2Click() noexcept override;
+
+  const Settings& settings() const { return settings_; }
+
+ private:
+  template <class Handler>
+  void RunEvent(Handler handler) noexcept;
+  void ReportAndExit(const RuntimeError& error) noexcept;
+
+  CambioView& view_;
+  std::string settings_path_;
+  Settings settings_;
+  bool ended_ = false;
+  int exit_code_ = 0;
+};
+
+// Title and text of the report for `error`.
+std::string ErrorReportTitle();
+std::string ErrorReportText(const RuntimeError& error);
+
+}  // namespace vireno

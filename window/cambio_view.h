@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace vireno {
+
+// The window's user events, as the presenter receives them.
+class CambioEvents {
+ public:
+  virtual void OnOption1Click() noexcept = 0;  // "Sct" chosen
+  virtual void OnOption2Click() noexcept = 0;  // "Extasi" chosen
+
+ protected:
+  ~CambioEvents() = default;
+};
+
+// What the presenter needs from a window system. Each platform has one.
+class CambioView {
+ public:
+  virtual ~CambioView() = default;
+
+  // Where the view sends the user's choices.
+  virtual void Bind(CambioEvents& events) = 0;
+  // Shows the window with neither option selected.
+  virtual void Show() = 0;
+  // Runs until the window is closed or EndProgram is called; returns the
+  // program's exit code.
+  virtual int RunEventLoop() = 0;
+  // Shows the error report and returns once the user has dismissed it.
+  virtual void ShowErrorReport(const std::string& title, const std::string& text) = 0;
+  // Closes the window for good; the event loop, if running, returns `exit_code`.
+  virtual void EndProgram(int exit_code) = 0;
+};
+
+}  // namespace vireno

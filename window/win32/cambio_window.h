@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include "window/cambio_view.h"
+
+namespace vireno {
+
+// The dialog drawn with plain Win32: it only forwards the user's choices to
+// the presenter and carries out what the presenter asks of it.
+class Win32CambioWindow final : public CambioView {
+ public:
+  explicit Win32CambioWindow(HINSTANCE instance);
+  ~Win32CambioWindow() override;
+  Win32CambioWindow(const Win32CambioWindow&) = delete;
+  Win32CambioWindow& operator=(const Win32CambioWindow&) = delete;
+
+  void Bind(CambioEvents& events) override { events_ = &events; }
+  void Show() override;
+  int RunEventLoop() override;
+  void ShowErrorReport(const std::string& title, const std::string& text) override;
+  void EndProgram(int exit_code) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnOptionClicked(int id, HWND control);
+  // Sizes the window and places the controls for `dpi`; `suggested` is where
+  // Windows wants the window after a DPI change, or null to centre it.
+  void Layout(UINT dpi, const RECT* suggested);
+
+  HINSTANCE instance_;
+  HWND owner_ = nullptr;
+  HWND window_ = nullptr;
+  HWND option1_ = nullptr;
+  HWND option2_ = nullptr;
+  HFONT font_ = nullptr;
+  CambioEvents* events_ = nullptr;
+  int exit_code_ = 0;
+};
+
+}  // namespace vireno
