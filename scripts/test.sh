@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The whole test suite from a fresh Debian 12 machine: installs what is
+# missing, builds both programs with warnings as errors, and runs every unit
+# and end-to-end test natively and under Wine.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/deps.sh
+
+for preset in native windows; do
+  echo "=== $preset: configure, build, test"
+  cmake --preset "$preset" -DVIRENO_WERROR=ON
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,128 @@
+#include "window/cambio.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/test_files.h"
+
+namespace vireno {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// A view that records what the presenter asks of it; `user` stands for the
+// person at the window while the event loop runs.
+class RecordingView final : public CambioView {
+ public:
+  std::function<void(CambioEvents&)> user;
+  Calls calls;
+
+  void Bind(CambioEvents& events) override { events_ = &events; }
+  void Show() override { calls.push_back("Show"); }
+  int RunEventLoop() override {
+    calls.push_back("RunEventLoop");
+    if (user) {
+      user(*events_);
+    }
+    return exit_code_;
+  }
+  void ShowErrorReport(const std::string& title, const std::string& text) override {
+    calls.push_back("ShowErrorReport " + title + ": " + text);
+  }
+  void EndProgram(int exit_code) override {
+    exit_code_ = exit_code;
+    calls.push_back("EndProgram " + std::to_string(exit_code));
+  }
+
+ private:
+  CambioEvents* events_ = nullptr;
+  int exit_code_ = 0;
+};
+
+// A settings file whose directory is a fresh folder with both sources.
+class Installation {
+ public:
+  explicit Installation(const std::string& sct_file = "sct.txt") {
+    // The settings columns hold at most 12 characters of directory, so the
+    // sources are found through a relative path from the current folder.
+    test::WriteBytes(folder_ / "vireno.ini",
+                     "settings\r\nDIR=\r\nSCT_FILE   = " + sct_file +
+                         "\r\nEXTASI_FILE    =extasi.txt\r\n");
+    test::WriteBytes(folder_ / "sct.txt", "sct line\r\n");
+    test::WriteBytes(folder_ / "extasi.txt", "extasi line\r\n");
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.dir());
+  }
+  ~Installation() { std::filesystem::current_path(previous_); }
+  Installation(const Installation&) = delete;
+  Installation& operator=(const Installation&) = delete;
+
+  std::string settings_path() const { return folder_ / "vireno.ini"; }
+  std::string Target() const { return test::ReadBytes(folder_ / "vireno.txt"); }
+  std::vector<std::string> Entries() const { return folder_.Entries(); }
+
+ private:
+  test::TempFolder folder_;
+  std::filesystem::path previous_;
+};
+
+TEST(CambioTest, FailedLoadReportsOnceAndNeverShowsTheWindow) {
+  test::TempFolder empty;
+  RecordingView view;
+  Cambio cambio(view, empty / "vireno.ini");
+
+  EXPECT_EQ(cambio.Run(), 53);
+  EXPECT_EQ(view.calls,
+            (Calls{"ShowErrorReport vireno: Run-time error 53: File not found\n" +
+                       (empty / "vireno.ini"),
+                   "EndProgram 53"}));
+}
+
+TEST(CambioTest, LoadsThenShowsThenCopiesEachChoice) {
+  Installation installation;
+  RecordingView view;
+  Cambio cambio(view, installation.settings_path());
+  std::vector<std::string> targets;
+  view.user = [&](CambioEvents& events) {
+    events.OnOption2Click();
+    targets.push_back(installation.Target());
+    events.OnOption1Click();
+    targets.push_back(installation.Target());
+  };
+
+  EXPECT_EQ(cambio.Run(), 0);
+  EXPECT_EQ(view.calls, (Calls{"Show", "RunEventLoop"}));
+  EXPECT_EQ(cambio.settings().SctFile, "sct.txt");
+  EXPECT_EQ(targets, (std::vector<std::string>{"extasi line\r\n", "sct line\r\n"}));
+}
+
+TEST(CambioTest, FailedCopyReportsOnceEndsAndIgnoresLaterEvents) {
+  Installation installation("gone.txt");
+  RecordingView view;
+  Cambio cambio(view, installation.settings_path());
+  view.user = [](CambioEvents& events) {
+    events.OnOption1Click();  // fails: the source is missing
+    events.OnOption2Click();  // arrives while the program ends: ignored
+  };
+
+  EXPECT_EQ(cambio.Run(), 53);
+  EXPECT_EQ(view.calls, (Calls{"Show", "RunEventLoop",
+                               "ShowErrorReport vireno: Run-time error 53: File not found\n"
+                               "gone.txt",
+                               "EndProgram 53"}));
+  EXPECT_EQ(installation.Entries(), (std::vector<std::string>{"extasi.txt", "sct.txt",
+                                                              "vireno.ini"}));
+}
+
+TEST(CambioTest, ReportTextOmitsTheFileLineWhenThereIsNoFile) {
+  EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kOverflow, "")), "Run-time error 6: Overflow");
+  EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kDiskFull, "c:\\x\\vireno.txt")),
+            "Run-time error 61: Disk full\nc:\\x\\vireno.txt");
+}
+
+}  // namespace
+}  // namespace vireno

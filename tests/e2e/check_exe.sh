@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# vireno.exe must stand alone: no DLL beyond those every Windows has, no
+# larger than 256 KB, with the version resource users see in its properties.
+set -uo pipefail
+exe="$1"
+objdump=x86_64-w64-mingw32-objdump
+allowed='^(KERNEL32|USER32|GDI32|msvcrt|COMCTL32|ADVAPI32)\.dll$'
+failed=0
+
+imports=$($objdump -p "$exe" | awk '/DLL Name:/ {print $3}')
+echo "imports: $(echo $imports)"
+for dll in $imports; do
+  if ! grep -Eiq "$allowed" <<<"$dll"; then
+    echo "FAIL  imports $dll, which does not ship with Windows"
+    failed=1
+  fi
+done
+
+size=$(stat -c %s "$exe")
+echo "size: $size bytes"
+if [ "$size" -gt 262144 ]; then
+  echo "FAIL  larger than 256 KB"
+  failed=1
+fi
+
+# The version strings are stored as UTF-16 in the resource section.
+for text in "1.00" "vireno.exe"; do
+  if ! iconv -f utf-8 -t utf-16le <<<"$text" | head -c $((${#text} * 2)) | grep -qaF -f - "$exe"; then
+    echo "FAIL  no version string \"$text\""
+    failed=1
+  fi
+done
+[ "$failed" -eq 0 ] && echo "ok    vireno.exe stands alone"
+exit "$failed"

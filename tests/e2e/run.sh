@@ -1,0 +1,311 @@
+#!/usr/bin/env bash
+# End-to-end tests: the real program in a real X server, driven with xdotool
+# the way a user drives it, on real files in a throw-away Wine prefix.
+#
+#   run.sh windows BUILD_DIR   vireno.exe under Wine (BUILD_DIR of the windows preset)
+#   run.sh native  BUILD_DIR   the native program (BUILD_DIR of the native preset)
+#
+# Prints one line per check and ends with "N passed, N failed".
+set -uo pipefail
+
+kind="$1"
+build=$(cd "$2" && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+scripts="$here/../../scripts"
+
+case "$kind" in
+  windows)
+    program="$build/window/win32/vireno.exe"
+    inspector="$build/tests/e2e/inspect_window.exe"
+    ;;
+  native)
+    program="$build/window/gtk/vireno"
+    inspector=""
+    ;;
+  *)
+    echo "usage: $0 windows|native BUILD_DIR" >&2
+    exit 2
+    ;;
+esac
+[ -x "$program" ] || { echo "no program at $program" >&2; exit 2; }
+
+caption="Cambio SCT/Extasi"
+work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-e2e.XXXXXX")
+export WINEPREFIX="$work/prefix"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+progdvb="$WINEPREFIX/drive_c/progdvb"
+passed=0
+failed=0
+xvfb_pid=""
+
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ "$kind" = windows ] && wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@"; then
+    echo "ok    $kind: $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL  $kind: $what"
+    failed=$((failed + 1))
+  fi
+}
+
+start_display() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+  done
+  echo "cannot start Xvfb" >&2
+  exit 2
+}
+
+make_prefix() {
+  if [ "$kind" = windows ]; then
+    "$scripts/wine-prefix" "$WINEPREFIX"
+  else
+    # The native program needs only the prefix's drive mapping.
+    mkdir -p "$WINEPREFIX/dosdevices" "$WINEPREFIX/drive_c"
+    ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+  fi
+}
+
+# A fresh set of files: settings, the two sources, no target.
+set_up_files() {
+  rm -rf "$progdvb"
+  mkdir -p "$progdvb"
+  printf 'vireno settings\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
+    "${1:-sct.txt}" >"$progdvb/vireno.ini"
+  printf 'SCT 11766 H 27500\r\nsecond line\r\n' >"$progdvb/sct.txt"
+  printf 'EXTASI 12226 V 27500' >"$progdvb/extasi.txt"
+}
+
+launch() {
+  log="$work/program.log"
+  if [ "$kind" = windows ]; then
+    WINEDEBUG=-all,trace+msgbox wine "$program" >"$log" 2>&1 &
+  else
+    "$program" >"$log" 2>&1 &
+  fi
+  program_pid=$!
+}
+
+find_window() {  # find_window NAME [SECONDS] -> prints the X window id
+  local name="$1" tries=$(( ${2:-30} * 10 ))
+  local id
+  for _ in $(seq "$tries"); do
+    id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_exit() {  # wait_exit SECONDS -> sets exit_code (or 999 when still running)
+  local tries=$(( $1 * 10 ))
+  for _ in $(seq "$tries"); do
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+      wait "$program_pid"
+      exit_code=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  kill "$program_pid" 2>/dev/null
+  wait "$program_pid" 2>/dev/null
+  exit_code=999
+}
+
+press() {  # press WINDOW KEY
+  xdotool windowfocus "$1" 2>/dev/null
+  sleep 0.3
+  xdotool key "$2"
+  sleep 0.5
+}
+
+# Clicks the middle of a control given in twips within the client area.
+click_at_twips() {  # WINDOW LEFT TOP WIDTH HEIGHT
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  x=$(( X + ($2 + $4 / 2) / 15 ))
+  y=$(( Y + ($3 + $5 / 2) / 15 ))
+  xdotool mousemove "$x" "$y" click 1
+}
+click_sct() { click_at_twips "$1" 120 360 1935 495; }
+click_extasi() { click_at_twips "$1" 120 1080 2055 495; }
+
+target_is() {  # target_is EXPECTED-PRINTF-FORMAT (waits up to 5 s for it)
+  local expected
+  expected=$(printf "$1" | od -An -c)
+  for _ in $(seq 50); do
+    [ -f "$progdvb/vireno.txt" ] && [ "$(od -An -c <"$progdvb/vireno.txt")" = "$expected" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+no_target() { [ ! -e "$progdvb/vireno.txt" ]; }
+no_window() { ! xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; }
+report_says() { grep -q "$1" "$log"; }
+files_are() { [ "$(cd "$progdvb" && ls | tr '\n' ' ')" = "$1" ]; }
+
+# The window as Windows sees it, compared with the layout number for number.
+inspect() {
+  [ -n "$inspector" ] || return 0
+  local facts
+  facts=$(wine "$inspector" 2>/dev/null | tr -d '\r')
+  check "client area 363 x 202" grep -q "client_width=363 client_height=202" <<<"$facts"
+  check "fixed dialog frame, close box only" grep -q \
+    "caption_bar=1 sysmenu=1 thickframe=0 minimizebox=0 maximizebox=0 dlgmodalframe=1" <<<"$facts"
+  check "owned by a hidden window, so no taskbar button" grep -q \
+    "appwindow=0 owned=1 owner_visible=0" <<<"$facts"
+  check "Option1 \"Sct\" at 8,24 129x33, first in tab order, starts a group, unchecked" \
+    grep -q "^child class=Button caption=Sct left=8 top=24 width=129 height=33 type=9 tabstop=1 group=1 checked=0$" \
+    <<<"$(sed -n 2p <<<"$facts")"
+  check "Option2 \"Extasi\" at 8,72 137x33, second in tab order, unchecked" \
+    grep -q "^child class=Button caption=Extasi left=8 top=72 width=137 height=33 type=9 tabstop=1 group=0 checked=0$" \
+    <<<"$(sed -n 3p <<<"$facts")"
+  check "two controls and nothing else" [ "$(grep -c '^child' <<<"$facts")" -eq 2 ]
+}
+
+client_size_is() {  # X's view of the window's client area
+  local geometry
+  geometry=$(xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+  [ "$geometry" = "$2" ]
+}
+
+motif_hints_move_close() {
+  # functions: MWM_FUNC_MOVE | MWM_FUNC_CLOSE only.
+  xprop -id "$1" _MOTIF_WM_HINTS | grep -q "= 0x[0-9a-f]*, 0x24,"
+}
+skips_taskbar() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR; }
+
+scenario_missing_settings() {
+  set_up_files
+  rm "$progdvb/vireno.ini"
+  launch
+  local box
+  box=$(find_window vireno 60)
+  check "missing settings: an error report appears" [ -n "$box" ]
+  check "missing settings: no Cambio window" no_window
+  check "missing settings: the report says 53 File not found" report_says "Run-time error 53: File not found"
+  check "missing settings: the report names the file" report_says 'c:\\\\progdvb\\\\vireno.ini\|c:\\progdvb\\vireno.ini'
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+  check "missing settings: the program ends with exit code 53 (got $exit_code)" [ "$exit_code" -eq 53 ]
+  check "missing settings: nothing written" no_target
+}
+
+scenario_normal_run() {
+  set_up_files
+  launch
+  local window
+  window=$(find_window "$caption" 60)
+  check "start: one window titled \"$caption\"" [ -n "$window" ]
+  [ -n "$window" ] || return
+  sleep 1
+  check "start: the X window's client area is 363 x 202" client_size_is "$window" 363x202
+  check "start: the window manager may only move and close it" motif_hints_move_close "$window"
+  check "start: the taskbar skips it" skips_taskbar "$window"
+  inspect
+  check "start: the target is untouched after start" no_target
+  press "$window" Tab
+  check "start: Tab selects nothing and writes nothing" no_target
+
+  click_sct "$window"
+  check "click Sct: the target is the Sct source's first line" target_is 'SCT 11766 H 27500\r\n'
+  click_extasi "$window"
+  check "click Extasi: the target is the Extasi source's first line" target_is 'EXTASI 12226 V 27500\r\n'
+  click_sct "$window"
+  check "click Sct again: back to Sct" target_is 'SCT 11766 H 27500\r\n'
+  rm "$progdvb/vireno.txt"
+  click_sct "$window"
+  check "click the selected Sct: the copy runs again" target_is 'SCT 11766 H 27500\r\n'
+  press "$window" Down
+  check "arrow key: Extasi chosen from the keyboard" target_is 'EXTASI 12226 V 27500\r\n'
+  check "sources unchanged, no stray files" files_are "extasi.txt sct.txt vireno.ini vireno.txt "
+  press "$window" alt+F4
+  wait_exit 20
+  check "Alt+F4: the program ends with exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
+}
+
+scenario_failing_copy() {
+  set_up_files missing.txt
+  printf 'OLD\r\n' >"$progdvb/vireno.txt"
+  launch
+  local window box
+  window=$(find_window "$caption" 60)
+  check "failing copy: the window opens" [ -n "$window" ]
+  [ -n "$window" ] || return
+  sleep 1
+  click_sct "$window"
+  box=$(find_window vireno 20)
+  check "failing copy: an error report appears" [ -n "$box" ]
+  check "failing copy: the report says 53 File not found" report_says "Run-time error 53: File not found"
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+  check "failing copy: the program ends with exit code 53 (got $exit_code)" [ "$exit_code" -eq 53 ]
+  check "failing copy: the target is unchanged" target_is 'OLD\r\n'
+}
+
+scenario_close_at_once() {
+  set_up_files
+  launch
+  local window
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; press "$window" alt+F4; }
+  wait_exit 20
+  check "close at once: exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
+  check "close at once: nothing written" no_target
+}
+
+take_screenshot() {  # a picture of the dialog, with a frame, for people to look at
+  set_up_files
+  local shot="$build/vireno-window.png"
+  if [ "$kind" = windows ]; then
+    wine explorer /desktop=shot,480x300 "$program" >/dev/null 2>&1 &
+  else
+    "$program" >/dev/null 2>&1 &
+  fi
+  program_pid=$!
+  local window
+  if [ "$kind" = windows ]; then
+    window=$(find_window "shot - Wine desktop" 60)
+  else
+    window=$(find_window "$caption" 60)
+  fi
+  sleep 3
+  rm -f "$shot"
+  if [ -n "$window" ] && [ "$kind" = windows ]; then
+    import -window "$window" "$shot" 2>/dev/null
+  elif [ -n "$window" ]; then
+    import -window root -crop 480x300+0+0 "$shot" 2>/dev/null
+  fi
+  check "screenshot saved to $shot" [ -s "$shot" ]
+  kill "$program_pid" 2>/dev/null
+  wait "$program_pid" 2>/dev/null
+  [ "$kind" = windows ] && wineserver -k 2>/dev/null
+}
+
+start_display
+make_prefix
+scenario_missing_settings
+scenario_normal_run
+scenario_failing_copy
+scenario_close_at_once
+take_screenshot
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
