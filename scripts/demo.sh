@@ -54,6 +54,9 @@ if [ -z "${DISPLAY:-}" ]; then
     break
   done
   sleep 1
+  if [ "$kind" = native ]; then
+    openbox --sm-disable >/dev/null 2>&1 &  # draws the frame and handles Alt+F4
+  fi
   echo "No display: running under Xvfb on $DISPLAY with one scripted click."
 fi
 
@@ -70,8 +73,8 @@ if [ "$headless" -eq 1 ]; then
     done
     [ -n "$window" ] || exit 0
     sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    xdotool mousemove $((X + 72)) $((Y + 40)) click 1  # the middle of "Sct"
+    origin=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+    xdotool mousemove $((${origin% *} + 72)) $((${origin#* } + 40)) click 1  # the middle of "Sct"
     sleep 2
     import -window root "$root/build/demo-screenshot.png"
     echo "Screenshot after clicking Sct: $root/build/demo-screenshot.png"

@@ -13,3 +13,10 @@ for preset in native windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# Both dialogs side by side, for people to compare.
+if [ -s build/windows/vireno-window.png ] && [ -s build/native/vireno-window.png ]; then
+  convert build/windows/vireno-window.png build/native/vireno-window.png -gravity center \
+    -background white +append build/vireno-windows-and-native.png
+  echo "Screenshots side by side: build/vireno-windows-and-native.png"
+fi

@@ -37,8 +37,10 @@ progdvb="$WINEPREFIX/drive_c/progdvb"
 passed=0
 failed=0
 xvfb_pid=""
+wm_pid=""
 
 cleanup() {
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ "$kind" = windows ] && wineserver -k 2>/dev/null
   rm -rf "$work"
@@ -65,9 +67,17 @@ start_display() {
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
+      xdpyinfo >/dev/null 2>&1 && break
       sleep 0.1
     done
+    # Linux programs leave closing, moving and Alt+F4 to a window manager;
+    # Wine draws and handles its own frames.
+    if [ "$kind" = native ]; then
+      openbox --sm-disable >/dev/null 2>&1 &
+      wm_pid=$!
+      sleep 1
+    fi
+    return 0
   done
   echo "cannot start Xvfb" >&2
   exit 2
@@ -138,10 +148,11 @@ press() {  # press WINDOW KEY
 
 # Clicks the middle of a control given in twips within the client area.
 click_at_twips() {  # WINDOW LEFT TOP WIDTH HEIGHT
-  local x y
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  x=$(( X + ($2 + $4 / 2) / 15 ))
-  y=$(( Y + ($3 + $5 / 2) / 15 ))
+  local x y origin
+  # Absolute position of the client area, whether or not a frame surrounds it.
+  origin=$(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+  x=$(( ${origin% *} + ($2 + $4 / 2) / 15 ))
+  y=$(( ${origin#* } + ($3 + $5 / 2) / 15 ))
   xdotool mousemove "$x" "$y" click 1
 }
 click_sct() { click_at_twips "$1" 120 360 1935 495; }
@@ -291,7 +302,7 @@ take_screenshot() {  # a picture of the dialog, with a frame, for people to look
   if [ -n "$window" ] && [ "$kind" = windows ]; then
     import -window "$window" "$shot" 2>/dev/null
   elif [ -n "$window" ]; then
-    import -window root -crop 480x300+0+0 "$shot" 2>/dev/null
+    import -frame -window "$window" "$shot" 2>/dev/null
   fi
   check "screenshot saved to $shot" [ -s "$shot" ]
   kill "$program_pid" 2>/dev/null
