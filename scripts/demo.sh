@@ -11,6 +11,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
+source scripts/xvfb.sh
 
 kind=native
 [ "${1:-}" = "--windows" ] && kind=windows
@@ -27,7 +28,7 @@ fi
 demo=$(mktemp -d "${TMPDIR:-/tmp}/vireno-demo.XXXXXX")
 export WINEPREFIX="$demo/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
-trap '[ "$kind" = windows ] && wineserver -k 2>/dev/null; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$demo"' EXIT
+trap '[ "$kind" = windows ] && wineserver -k 2>/dev/null; stop_xvfb; rm -rf "$demo"' EXIT
 
 echo "Demo prefix: $WINEPREFIX (removed at the end)"
 if [ "$kind" = windows ]; then
@@ -46,14 +47,7 @@ printf 'EXTASI 12226 V 27500 (the Extasi profile)\r\n' >"$progdvb/extasi.txt"
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  sleep 1
+  start_xvfb 800x600
   if [ "$kind" = native ]; then
     openbox --sm-disable >/dev/null 2>&1 &  # draws the frame and handles Alt+F4
   fi

@@ -12,6 +12,7 @@ kind="$1"
 build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 scripts="$here/../../scripts"
+source "$scripts/xvfb.sh"
 
 case "$kind" in
   windows)
@@ -33,6 +34,8 @@ caption="Cambio SCT/Extasi"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-e2e.XXXXXX")
 export WINEPREFIX="$work/prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# No accessibility bus in a bare X session: GTK would wait for one.
+export NO_AT_BRIDGE=1
 progdvb="$WINEPREFIX/drive_c/progdvb"
 passed=0
 failed=0
@@ -41,7 +44,7 @@ wm_pid=""
 
 cleanup() {
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   [ "$kind" = windows ] && wineserver -k 2>/dev/null
   rm -rf "$work"
 }
@@ -60,27 +63,14 @@ check() {  # check DESCRIPTION COMMAND...
 }
 
 start_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && break
-      sleep 0.1
-    done
-    # Linux programs leave closing, moving and Alt+F4 to a window manager;
-    # Wine draws and handles its own frames.
-    if [ "$kind" = native ]; then
-      openbox --sm-disable >/dev/null 2>&1 &
-      wm_pid=$!
-      sleep 1
-    fi
-    return 0
-  done
-  echo "cannot start Xvfb" >&2
-  exit 2
+  start_xvfb || exit 2
+  # Linux programs leave closing, moving and Alt+F4 to a window manager;
+  # Wine draws and handles its own frames.
+  if [ "$kind" = native ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm_pid=$!
+    sleep 1
+  fi
 }
 
 make_prefix() {
