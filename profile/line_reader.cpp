@@ -6,11 +6,8 @@
 
 namespace vireno {
 
-namespace {
-constexpr std::size_t kBufferSize = 64 * 1024;
-}
-
-LineReader::LineReader(InputFile& file) : file_(file), buffer_(kBufferSize) {}
+LineReader::LineReader(InputFile& file, std::size_t buffer_size)
+    : file_(file), buffer_(buffer_size > 0 ? buffer_size : 1) {}
 
 bool LineReader::Fill() {
   if (begin_ < end_) {

@@ -13,7 +13,9 @@ namespace vireno {
 // longest line read, never with the file.
 class LineReader {
  public:
-  explicit LineReader(InputFile& file);
+  static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
+  explicit LineReader(InputFile& file, std::size_t buffer_size = kDefaultBufferSize);
 
   // True when no byte is left to read.
   bool AtEnd();

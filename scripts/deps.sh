@@ -6,7 +6,7 @@ packages=(
   cmake make g++ libgtest-dev googletest libbenchmark-dev pkg-config
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick inotify-tools
-  libgtk-3-dev openbox e2fsprogs util-linux procps
+  libgtk-3-dev openbox e2fsprogs util-linux procps strace time clang
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The whole test suite from a fresh Debian 12 machine: installs what is
 # missing, builds both programs with warnings as errors, and runs every unit
-# and end-to-end test natively and under Wine.
+# and end-to-end test natively and under Wine, then the unit suite and the
+# fuzzers under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/deps.sh
 
-for preset in native windows; do
+for preset in native windows sanitize; do
   echo "=== $preset: configure, build, test"
   cmake --preset "$preset" -DVIRENO_WERROR=ON
   cmake --build --preset "$preset"

@@ -87,8 +87,8 @@ make_prefix() {
 set_up_files() {
   rm -rf "$progdvb"
   mkdir -p "$progdvb"
-  printf 'vireno settings\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
-    "${1:-sct.txt}" >"$progdvb/vireno.ini"
+  printf 'vireno settings\r\nDIR=%s\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
+    "${2:-c:\\progdvb\\}" "${1-sct.txt}" >"$progdvb/vireno.ini"
   printf 'SCT 11766 H 27500\r\nsecond line\r\n' >"$progdvb/sct.txt"
   printf 'EXTASI 12226 V 27500' >"$progdvb/extasi.txt"
 }
@@ -272,6 +272,29 @@ scenario_close_at_once() {
   check "close at once: nothing written" no_target
 }
 
+# A copy that fails on the file system: the report with its number, the end
+# of the program, and not one user file changed.
+scenario_copy_fault() {  # NAME EXPECTED_NUMBER SCTFILE BASEDIR LOCK
+  local name="$1" expected="$2" lock="$5" window box before
+  set_up_files "$3" "$4"
+  printf 'OLD\r\n' >"$progdvb/vireno.txt"
+  case "$lock" in
+    immutable) chattr +i "$progdvb/vireno.txt" ;;
+    read-only) chmod 444 "$progdvb/vireno.txt" ;;
+  esac
+  before=$(cd "$progdvb" && sha256sum * | sort)
+  launch
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  box=$(find_window vireno 20)
+  check "$name: the report says $expected" report_says "Run-time error $expected:"
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+  chattr -i "$progdvb/vireno.txt" 2>/dev/null
+  check "$name: exit code $expected (got $exit_code)" [ "$exit_code" -eq "$expected" ]
+  check "$name: no user file changed" [ "$before" = "$(cd "$progdvb" && sha256sum * | sort)" ]
+}
+
 take_screenshot() {  # a picture of the dialog, with a frame, for people to look at
   set_up_files
   local shot="$build/vireno-window.png"
@@ -306,6 +329,12 @@ scenario_missing_settings
 scenario_normal_run
 scenario_failing_copy
 scenario_close_at_once
+scenario_copy_fault "read-only target (immutable)" 70 sct.txt 'c:\progdvb\' immutable
+if [ "$kind" = windows ] || [ "$(id -u)" -ne 0 ]; then
+  scenario_copy_fault "read-only target (no write permission)" 70 sct.txt 'c:\progdvb\' read-only
+fi
+scenario_copy_fault "missing folder" 76 sct.txt 'c:\nothere\' none
+scenario_copy_fault "source is a folder" 75 "" 'c:\progdvb\' none
 take_screenshot
 
 echo "$passed passed, $failed failed"

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Every failure of the profile copy, produced for real on the file system or
+# injected with strace, with the error number it gives and a byte-for-byte
+# check that no file the user owns changed.
+#
+#   fault_table.sh PATH/TO/copy_probe
+set -uo pipefail
+probe="$1"
+work=$(mktemp -d /tmp/vireno-faults.XXXXXX)
+passed=0
+failed=0
+trap 'chattr -R -i "$work" 2>/dev/null; umount "$work/small" 2>/dev/null; rm -rf "$work"' EXIT
+
+fresh() {  # a folder with both sources and an old target
+  chattr -R -i "$work" 2>/dev/null
+  rm -rf "$work/p"
+  mkdir -p "$work/p"
+  printf 'SCT %05000d\r\nsecond\r\n' 1 >"$work/p/sct.txt"
+  printf 'EXTASI line\r\n' >"$work/p/extasi.txt"
+  printf 'OLD profile\r\n' >"$work/p/vireno.txt"
+}
+snapshot() { (cd "$work/p" && find . -printf '%p %y %l\n' | sort && find . -type f -exec sha256sum {} + | sort); }
+
+row() {  # row FAULT EXPECTED_EXIT GOT_EXIT USER_FILES_OK
+  local verdict=ok
+  [ "$2" = "$3" ] && [ "$4" = yes ] || verdict=FAIL
+  printf '%-5s %-48s expected %-4s got %-4s user files unchanged: %s\n' "$verdict" "$1" "$2" "$3" "$4"
+  if [ "$verdict" = ok ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+}
+
+# run_fault NAME EXPECTED SCTFILE [COMMAND PREFIX...]: copies Sct, expecting
+# failure EXPECTED and every file as it was.
+run_fault() {
+  local name="$1" expected="$2" sct="$3" before after got same
+  shift 3
+  before=$(snapshot)
+  "$@" "$probe" "$work/p/" "$sct" extasi.txt sct 2>/dev/null
+  got=$?
+  chattr -R -i "$work/p" 2>/dev/null
+  after=$(snapshot)
+  same=no
+  [ "$before" = "$after" ] && same=yes
+  row "$name" "$expected" "$got" "$same"
+}
+
+fresh; run_fault "source missing" 53 gone.txt
+fresh; run_fault "source folder missing" 76 'nodir\sct.txt'
+fresh; run_fault "source is a folder" 75 ""
+fresh; : >"$work/p/sct.txt"; run_fault "source empty" 62 sct.txt
+fresh; chattr +i "$work/p/vireno.txt"; run_fault "read-only target (immutable)" 70 sct.txt
+fresh; rm "$work/p/vireno.txt"; ln -s "$work/p/nodir/vireno.txt" "$work/p/vireno.txt"
+run_fault "target folder missing (link into it)" 76 sct.txt
+fresh; rm "$work/p/vireno.txt"; mkdir "$work/p/vireno.txt"; run_fault "target is a folder" 75 sct.txt
+fresh; run_fault "disk full (RLIMIT_FSIZE 1 KiB)" 61 sct.txt \
+  bash -c 'ulimit -f 1; trap "" XFSZ; exec "$@"' limit
+fresh; run_fault "strace: write fails with ENOSPC" 61 sct.txt \
+  strace -f -qq -o /dev/null -e trace=write -e inject=write:error=ENOSPC
+fresh; run_fault "strace: fsync fails with EIO" 57 sct.txt \
+  strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO
+fresh; run_fault "strace: rename fails with EACCES" 70 sct.txt \
+  strace -f -qq -o /dev/null -e trace=rename -e inject=rename:error=EACCES
+
+# Killed before the rename or during the flush: the target is the old one.
+for point in rename fsync; do
+  fresh
+  before=$(cat "$work/p/vireno.txt")
+  got=$( (strace -f -qq -o /dev/null -e trace="$point" -e inject="$point:signal=KILL" \
+    "$probe" "$work/p/" sct.txt extasi.txt sct 2>/dev/null; echo $?) 2>/dev/null)
+  same=no
+  [ "$(cat "$work/p/vireno.txt")" = "$before" ] && same=yes
+  row "strace: killed at $point (exit 137 = SIGKILL)" 137 "$got" "$same"
+done
+
+# The folder refuses new files, the target may be written: rewritten in place.
+fresh
+chattr +i "$work/p"
+"$probe" "$work/p/" sct.txt extasi.txt sct 2>/dev/null
+got=$?
+chattr -i "$work/p"
+ok=no
+[ "$(cat "$work/p/vireno.txt")" = "$(printf 'SCT %05000d\r\n' 1)" ] && [ "$(ls -A "$work/p" | wc -l)" -eq 3 ] && ok=yes
+row "locked folder, writable target: rewritten" 0 "$got" "$ok"
+
+# A really full file system: a tiny tmpfs in a private mount namespace.
+if unshare -m true 2>/dev/null; then
+  fresh
+  got=$(unshare -m bash -c '
+    p="$1"; probe="$2"
+    mount -t tmpfs -o size=16k tmpfs "$p" || exit 99
+    printf "SCT %05000d\r\n" 1 >"$p/sct.txt"
+    printf "OLD profile\r\n" >"$p/vireno.txt"
+    dd if=/dev/zero of="$p/filler" bs=1k 2>/dev/null
+    before=$(sha256sum "$p"/* | sort)
+    "$probe" "$p/" sct.txt extasi.txt sct 2>/dev/null
+    code=$?
+    [ "$before" = "$(sha256sum "$p"/* | sort)" ] && echo "$code yes" || echo "$code no"
+  ' tmpfs "$work/p" "$probe")
+  row "full tmpfs (16 KiB, filled)" 61 "${got% *}" "${got#* }"
+else
+  echo "skip  full tmpfs: unshare -m is not permitted here"
+fi
+
+echo "fault table: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
