@@ -18,8 +18,8 @@ constexpr char kFirstLine[] = "profile line, 20 b\r\n";  // 20 bytes with its li
 class SourceFolder {
  public:
   explicit SourceFolder(off_t size)
-      : dir_("/tmp/vireno-bench-copy-" + std::to_string(getpid()) + "-" +
-             std::to_string(size) + "/") {
+      : dir_("/tmp/vireno-bench-copy-" + std::to_string(getpid()) + "-" + std::to_string(size) +
+             "/") {
     std::filesystem::create_directories(dir_);
     const int fd = open((dir_ + "sct.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0 || write(fd, kFirstLine, sizeof kFirstLine - 1) != sizeof kFirstLine - 1 ||
@@ -56,10 +56,14 @@ void CopyFrom(benchmark::State& state, off_t source_size) {
   state.counters["child_peak_KiB"] = static_cast<double>(ChildPeakKib(settings));
 }
 
-void BM_CopyProfileFrom20Bytes(benchmark::State& state) { CopyFrom(state, 20); }
+void BM_CopyProfileFrom20Bytes(benchmark::State& state) {
+  CopyFrom(state, 20);
+}
 BENCHMARK(BM_CopyProfileFrom20Bytes)->Unit(benchmark::kMicrosecond);
 
-void BM_CopyProfileFromSparse1GiB(benchmark::State& state) { CopyFrom(state, off_t{1} << 30); }
+void BM_CopyProfileFromSparse1GiB(benchmark::State& state) {
+  CopyFrom(state, off_t{1} << 30);
+}
 BENCHMARK(BM_CopyProfileFromSparse1GiB)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

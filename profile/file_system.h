@@ -27,7 +27,7 @@ class InputFile {
 
  private:
   std::string path_;
-  std::intptr_t handle_;
+  std::intptr_t handle_ = -1;  // a descriptor or a HANDLE, by platform
 };
 
 // Gives the file at `path` the new content `content` so that, whatever happens

@@ -66,8 +66,7 @@ ErrorCode ErrorFromErrno(int error, Step step, const std::string& host_path) {
     case ENOMEM:
       return ErrorCode::kOutOfMemory;
     default:
-      return step == Step::kTransfer ? ErrorCode::kDeviceIoError
-                                     : ErrorCode::kPathFileAccessError;
+      return step == Step::kTransfer ? ErrorCode::kDeviceIoError : ErrorCode::kPathFileAccessError;
   }
 }
 
@@ -142,7 +141,11 @@ std::string FollowLinks(std::string host_path, const std::string& path) {
       Raise(errno, Step::kOpen, host_path, path);
     }
     target.resize(static_cast<std::size_t>(size));
-    host_path = target.front() == '/' ? target : FolderOf(host_path) + "/" + target;
+    if (!target.empty() && target.front() == '/') {
+      host_path = std::move(target);
+    } else {
+      host_path = FolderOf(host_path).append("/").append(target);
+    }
   }
   Raise(ELOOP, Step::kOpen, host_path, path);
 }
@@ -150,10 +153,10 @@ std::string FollowLinks(std::string host_path, const std::string& path) {
 // Creates a new, empty file beside `host_path`, exclusively, with the mode
 // the target would get. Returns -1 with errno set on failure.
 int CreateTemporary(const std::string& host_path, std::string& temporary) {
-  const auto seed = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  const std::string stem = FolderOf(host_path) + "/." + NameOf(host_path) + "." +
-                           std::to_string(getpid()) + "-";
+  const auto seed =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::string stem =
+      FolderOf(host_path) + "/." + NameOf(host_path) + "." + std::to_string(getpid()) + "-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     temporary = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
     const int fd =
@@ -197,7 +200,7 @@ void RewriteInPlace(const std::string& host_path, std::string_view content,
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : path_(path), handle_(-1) {
+InputFile::InputFile(const std::string& path) : path_(path) {
   const std::string host_path = HostPathOrRaise(path);
   FileDescriptor file(open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   if (file.get() < 0) {
@@ -213,7 +216,9 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(-1) {
   handle_ = file.release();
 }
 
-InputFile::~InputFile() { close(static_cast<int>(handle_)); }
+InputFile::~InputFile() {
+  close(static_cast<int>(handle_));
+}
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
   for (;;) {
@@ -276,6 +281,8 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
   }
 }
 
-std::size_t CharacterSize(std::string_view text) { return text.empty() ? 0 : 1; }
+std::size_t CharacterSize(std::string_view text) {
+  return text.empty() ? 0 : 1;
+}
 
 }  // namespace vireno

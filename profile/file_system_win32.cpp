@@ -20,8 +20,8 @@ std::wstring Widen(const std::string& text) {
   if (text.empty()) {
     return {};
   }
-  const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
@@ -62,8 +62,7 @@ ErrorCode ErrorFromSystem(DWORD error, Step step, const std::wstring& wide_path)
     case ERROR_OUTOFMEMORY:
       return ErrorCode::kOutOfMemory;
     default:
-      return step == Step::kTransfer ? ErrorCode::kDeviceIoError
-                                     : ErrorCode::kPathFileAccessError;
+      return step == Step::kTransfer ? ErrorCode::kDeviceIoError : ErrorCode::kPathFileAccessError;
   }
 }
 
@@ -182,8 +181,8 @@ HANDLE CreateTemporary(const std::wstring& wide_target, std::wstring& temporary)
                 std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_FILE_EXISTS &&
-                                         GetLastError() != ERROR_ALREADY_EXISTS)) {
+    if (file != INVALID_HANDLE_VALUE ||
+        (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
       return file;
     }
   }
@@ -225,7 +224,7 @@ void MoveOver(const std::wstring& temporary, const std::wstring& wide_path,
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : path_(path), handle_(0) {
+InputFile::InputFile(const std::string& path) : path_(path) {
   const std::wstring wide_path = WidePathOrRaise(path);
   HANDLE file = CreateFileW(wide_path.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -236,7 +235,9 @@ InputFile::InputFile(const std::string& path) : path_(path), handle_(0) {
   handle_ = reinterpret_cast<std::intptr_t>(file);
 }
 
-InputFile::~InputFile() { CloseHandle(reinterpret_cast<HANDLE>(handle_)); }
+InputFile::~InputFile() {
+  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
   constexpr std::size_t kChunk = 1U << 30;

@@ -62,8 +62,8 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
   }
   // `root` is left as it is; only what follows it is matched against folders.
   std::string root;
-  const bool has_drive = rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) &&
-                         rest[1] == ':';
+  const bool has_drive =
+      rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':';
   if (has_drive) {
     root = wine_prefix + "/dosdevices/" +
            static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0]))) + ":/";
@@ -103,6 +103,8 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
   return mapped;
 }
 
-std::string HostPath(const std::string& path) { return MapWindowsPath(path, WinePrefix()); }
+std::string HostPath(const std::string& path) {
+  return MapWindowsPath(path, WinePrefix());
+}
 
 }  // namespace vireno

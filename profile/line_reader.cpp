@@ -18,7 +18,9 @@ bool LineReader::Fill() {
   return end_ > 0;
 }
 
-bool LineReader::AtEnd() { return !Fill(); }
+bool LineReader::AtEnd() {
+  return !Fill();
+}
 
 std::string LineReader::ReadLine() {
   if (!Fill()) {

@@ -13,7 +13,7 @@ namespace vireno {
 // longest line read, never with the file.
 class LineReader {
  public:
-  static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+  static constexpr std::size_t kDefaultBufferSize = std::size_t{64} * 1024;
 
   explicit LineReader(InputFile& file, std::size_t buffer_size = kDefaultBufferSize);
 

@@ -9,7 +9,9 @@ std::string SourcePath(const Settings& settings, Profile profile) {
   return settings.BaseDir + (profile == Profile::Sct ? settings.SctFile : settings.ExtasiFile);
 }
 
-std::string TargetPath(const Settings& settings) { return settings.BaseDir + kTargetFileName; }
+std::string TargetPath(const Settings& settings) {
+  return settings.BaseDir + kTargetFileName;
+}
 
 namespace {
 

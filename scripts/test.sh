@@ -13,6 +13,9 @@ for preset in native windows sanitize; do
   cmake --preset "$preset" -DVIRENO_WERROR=ON
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  if [ "$preset" = native ]; then
+    bash scripts/lint.sh
+  fi
 done
 
 # Both dialogs side by side, for people to compare.

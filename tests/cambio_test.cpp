@@ -49,9 +49,8 @@ class Installation {
   explicit Installation(const std::string& sct_file = "sct.txt") {
     // The settings columns hold at most 12 characters of directory, so the
     // sources are found through a relative path from the current folder.
-    test::WriteBytes(folder_ / "vireno.ini",
-                     "settings\r\nDIR=\r\nSCT_FILE   = " + sct_file +
-                         "\r\nEXTASI_FILE    =extasi.txt\r\n");
+    test::WriteBytes(folder_ / "vireno.ini", "settings\r\nDIR=\r\nSCT_FILE   = " + sct_file +
+                                                 "\r\nEXTASI_FILE    =extasi.txt\r\n");
     test::WriteBytes(folder_ / "sct.txt", "sct line\r\n");
     test::WriteBytes(folder_ / "extasi.txt", "extasi line\r\n");
     previous_ = std::filesystem::current_path();
@@ -76,10 +75,9 @@ TEST(CambioTest, FailedLoadReportsOnceAndNeverShowsTheWindow) {
   Cambio cambio(view, empty / "vireno.ini");
 
   EXPECT_EQ(cambio.Run(), 53);
-  EXPECT_EQ(view.calls,
-            (Calls{"ShowErrorReport vireno: Run-time error 53: File not found\n" +
-                       (empty / "vireno.ini"),
-                   "EndProgram 53"}));
+  EXPECT_EQ(view.calls, (Calls{"ShowErrorReport vireno: Run-time error 53: File not found\n" +
+                                   (empty / "vireno.ini"),
+                               "EndProgram 53"}));
 }
 
 TEST(CambioTest, LoadsThenShowsThenCopiesEachChoice) {
@@ -114,8 +112,8 @@ TEST(CambioTest, FailedCopyReportsOnceEndsAndIgnoresLaterEvents) {
                                "ShowErrorReport vireno: Run-time error 53: File not found\n"
                                "gone.txt",
                                "EndProgram 53"}));
-  EXPECT_EQ(installation.Entries(), (std::vector<std::string>{"extasi.txt", "sct.txt",
-                                                              "vireno.ini"}));
+  EXPECT_EQ(installation.Entries(),
+            (std::vector<std::string>{"extasi.txt", "sct.txt", "vireno.ini"}));
 }
 
 TEST(CambioTest, ReportTextOmitsTheFileLineWhenThereIsNoFile) {

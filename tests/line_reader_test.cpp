@@ -42,18 +42,21 @@ const std::string kBlock(64 * 1024 - 1, 'x');  // one byte short of the reader's
 
 INSTANTIATE_TEST_SUITE_P(
     Reader, LineEnds,
-    testing::Values(
-        LineCase{"Empty", "", {}}, LineCase{"NoLineEnd", "abc", {"abc"}},
-        LineCase{"CrLf", "abc\r\n", {"abc"}}, LineCase{"CrLfThenLast", "a\r\nb", {"a", "b"}},
-        LineCase{"LoneCr", "a\rb\r", {"a", "b"}},
-        LineCase{"LoneLfIsText", "a\nb\r\nc\n", {"a\nb", "c\n"}},
-        LineCase{"EmptyLines", "\r\n\r\n", {"", ""}},
-        LineCase{"CrThenCrLf", "\r\r\n", {"", ""}},
-        LineCase{"NulAndHighBytes", std::string("a\0b\xff\x80\r\n", 7), {std::string("a\0b\xff\x80", 5)}},
-        LineCase{"CrLfAcrossBuffers", kBlock + "\r\ny", {kBlock, "y"}},
-        LineCase{"LoneCrAtBufferEnd", kBlock + "\ry", {kBlock, "y"}},
-        LineCase{"LineLongerThanBuffer", std::string(200000, 'z') + "\r\nq",
-                 {std::string(200000, 'z'), "q"}}),
+    testing::Values(LineCase{"Empty", "", {}}, LineCase{"NoLineEnd", "abc", {"abc"}},
+                    LineCase{"CrLf", "abc\r\n", {"abc"}},
+                    LineCase{"CrLfThenLast", "a\r\nb", {"a", "b"}},
+                    LineCase{"LoneCr", "a\rb\r", {"a", "b"}},
+                    LineCase{"LoneLfIsText", "a\nb\r\nc\n", {"a\nb", "c\n"}},
+                    LineCase{"EmptyLines", "\r\n\r\n", {"", ""}},
+                    LineCase{"CrThenCrLf", "\r\r\n", {"", ""}},
+                    LineCase{"NulAndHighBytes",
+                             std::string("a\0b\xff\x80\r\n", 7),
+                             {std::string("a\0b\xff\x80", 5)}},
+                    LineCase{"CrLfAcrossBuffers", kBlock + "\r\ny", {kBlock, "y"}},
+                    LineCase{"LoneCrAtBufferEnd", kBlock + "\ry", {kBlock, "y"}},
+                    LineCase{"LineLongerThanBuffer",
+                             std::string(200000, 'z') + "\r\nq",
+                             {std::string(200000, 'z'), "q"}}),
     test::CaseName());
 
 TEST(LineReaderTest, ReadingPastTheEndIsInputPastEndOfFile) {

@@ -132,8 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                     53},
         FailureCase{"SourceFolderMissing",
                     [](ProfileFolder& p) { p.settings().SctFile = "gone\\sct.txt"; }, 76},
-        FailureCase{"SourceIsAFolder", [](ProfileFolder& p) { p.settings().SctFile.clear(); },
-                    75},
+        FailureCase{"SourceIsAFolder", [](ProfileFolder& p) { p.settings().SctFile.clear(); }, 75},
         FailureCase{"SourceEmpty", [](ProfileFolder& p) { p.Write("sct.txt", ""); }, 62},
         FailureCase{"NoPathAtAll",
                     [](ProfileFolder& p) {

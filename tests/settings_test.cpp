@@ -11,8 +11,8 @@ namespace {
 
 // Lines laid out the way the settings file has them: the values start at
 // characters 5, 14 and 17.
-const std::string kDirLine = "DIR=c:\\progdvb\\";            // BaseDir "c:\progdvb\"
-const std::string kSctLine = "SCT_FILE   = sct.txt";         // SctFile "sct.txt"
+const std::string kDirLine = "DIR=c:\\progdvb\\";              // BaseDir "c:\progdvb\"
+const std::string kSctLine = "SCT_FILE   = sct.txt";           // SctFile "sct.txt"
 const std::string kExtasiLine = "EXTASI_FILE    =extasi.txt";  // ExtasiFile "extasi.txt"
 
 struct SettingsCase {
@@ -54,13 +54,15 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"TwoLines", CrLf({"x", kDirLine}), {"c:\\progdvb\\", "", ""}},
         SettingsCase{"LongLineCut", CrLf({"x", "ABCDEFGHIJKLMNOPQRST"}), {"EFGHIJKLMNOP", "", ""}},
         SettingsCase{"ShortLineShortens", CrLf({"x", "ABCDEFGHIJ"}), {"EFGHIJ", "", ""}},
-        SettingsCase{"LineEndingBeforeColumn", CrLf({"x", kDirLine, "SCT_FILE   =", kExtasiLine}),
+        SettingsCase{"LineEndingBeforeColumn",
+                     CrLf({"x", kDirLine, "SCT_FILE   =", kExtasiLine}),
                      {"c:\\progdvb\\", "", "extasi.txt"}},
-        SettingsCase{"SpacesKept", CrLf({"x", "DIR=c:\\data \\  ", "SCT_FILE   =  a b   c"}),
+        SettingsCase{"SpacesKept",
+                     CrLf({"x", "DIR=c:\\data \\  ", "SCT_FILE   =  a b   c"}),
                      {"c:\\data \\  ", " a b   c", ""}},
         SettingsCase{"FirstLineEmpty", CrLf({"", kDirLine, kSctLine, kExtasiLine}), kAll},
-        SettingsCase{"LoneCrLineEnds",
-                     "x\r" + kDirLine + "\r" + kSctLine + "\r" + kExtasiLine, kAll},
+        SettingsCase{"LoneCrLineEnds", "x\r" + kDirLine + "\r" + kSctLine + "\r" + kExtasiLine,
+                     kAll},
         SettingsCase{"LfOnlyIsOneLine", "x\n" + kDirLine + "\n" + kSctLine + "\n", {"", "", ""}},
         SettingsCase{"EmptyFile", "", {"", "", ""}}),
     test::CaseName());
@@ -103,9 +105,8 @@ struct SubstringCase {
 
 TEST(SubstringTest, TakesAtMostCountCharactersFromStart) {
   const SubstringCase cases[] = {
-      {"abcdef", 1, 3, "abc"}, {"abcdef", 5, 12, "ef"}, {"abcdef", 6, 1, "f"},
-      {"abcdef", 7, 1, ""},    {"abcdef", 9, 3, ""},    {"", 1, 5, ""},
-      {"abc", 2, 0, ""},
+      {"abcdef", 1, 3, "abc"}, {"abcdef", 5, 12, "ef"}, {"abcdef", 6, 1, "f"}, {"abcdef", 7, 1, ""},
+      {"abcdef", 9, 3, ""},    {"", 1, 5, ""},          {"abc", 2, 0, ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Substring(c.text, c.start, c.count), c.expected)

@@ -56,9 +56,13 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void MakeFolder(const std::string& path) { fs::create_directories(path); }
+void MakeFolder(const std::string& path) {
+  fs::create_directories(path);
+}
 
-bool IsSymlink(const std::string& path) { return fs::is_symlink(path); }
+bool IsSymlink(const std::string& path) {
+  return fs::is_symlink(path);
+}
 
 int ErrorNumberOf(const std::function<void()>& action) {
   try {

@@ -12,16 +12,20 @@ const char kSeparator = '/';
 
 namespace {
 
-int Shell(const std::string& command) { return std::system(command.c_str()); }
+int Shell(const std::string& command) {
+  return std::system(command.c_str());
+}
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+std::string Quoted(const std::string& path) {
+  return "'" + path + "'";
+}
 
 }  // namespace
 
 // Root ignores permission bits, so it gets the immutable attribute instead.
 Unwritable::Unwritable(std::string path) : path_(std::move(path)) {
-  const bool ok = geteuid() == 0 ? Shell("chattr +i " + Quoted(path_)) == 0
-                                 : chmod(path_.c_str(), 0555) == 0;
+  const bool ok =
+      geteuid() == 0 ? Shell("chattr +i " + Quoted(path_)) == 0 : chmod(path_.c_str(), 0555) == 0;
   if (!ok) {
     throw std::runtime_error("cannot make " + path_ + " unwritable");
   }

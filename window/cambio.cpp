@@ -54,10 +54,13 @@ void Cambio::ReportAndExit(const RuntimeError& error) noexcept {
   view_.EndProgram(exit_code_);
 }
 
-std::string ErrorReportTitle() { return "vireno"; }
+std::string ErrorReportTitle() {
+  return "vireno";
+}
 
 std::string ErrorReportText(const RuntimeError& error) {
-  std::string text = "Run-time error " + std::to_string(error.number()) + ": " + error.description();
+  std::string text =
+      "Run-time error " + std::to_string(error.number()) + ": " + error.description();
   if (!error.file().empty()) {
     text += "\n" + error.file();
   }

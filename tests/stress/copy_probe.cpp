@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const vireno::Settings settings{argv[1], argv[2], argv[3]};
-  const auto profile = std::string(argv[4]) == "sct" ? vireno::Profile::Sct : vireno::Profile::Extasi;
+  const auto profile =
+      std::string(argv[4]) == "sct" ? vireno::Profile::Sct : vireno::Profile::Extasi;
   const long times = argc > 5 ? std::strtol(argv[5], nullptr, 10) : 1;
   try {
     for (long i = 0; i < times; ++i) {

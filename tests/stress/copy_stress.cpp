@@ -8,10 +8,10 @@
 //
 // Prints its figures; exits 0 when the copy kept every promise.
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -86,8 +86,8 @@ int Crash(int kills) {
     const pid_t child = fork();
     if (child == 0) {
       for (unsigned i = 0;; ++i) {
-        vireno::CopyProfile(work.settings(), i % 2 == 0 ? vireno::Profile::Extasi
-                                                        : vireno::Profile::Sct);
+        vireno::CopyProfile(work.settings(),
+                            i % 2 == 0 ? vireno::Profile::Extasi : vireno::Profile::Sct);
       }
     }
     usleep(static_cast<useconds_t>(pause_us(random)));
@@ -103,10 +103,10 @@ int Crash(int kills) {
   // Leftovers of killed copies must not confuse the next one.
   vireno::CopyProfile(work.settings(), vireno::Profile::Extasi);
   const bool next_ok = work.ReadTarget() == kExtasi + "\r\n";
-  std::printf("crash test: %d kills, %d targets neither old nor new (%ld bytes lost), "
-              "%d stray temporary files, next copy %s\n",
-              kills, bad, bytes_lost < 0 ? -bytes_lost : bytes_lost, strays,
-              next_ok ? "correct" : "WRONG");
+  std::printf(
+      "crash test: %d kills, %d targets neither old nor new (%ld bytes lost), "
+      "%d stray temporary files, next copy %s\n",
+      kills, bad, bytes_lost < 0 ? -bytes_lost : bytes_lost, strays, next_ok ? "correct" : "WRONG");
   return bad == 0 && next_ok ? 0 : 1;
 }
 

@@ -12,11 +12,13 @@ namespace {
 // the twips convert at the reference 96 DPI.
 constexpr int kLogicalDpi = 96;
 
-int Pixels(int twips) { return layout::ToPixels(twips, kLogicalDpi); }
+int Pixels(int twips) {
+  return layout::ToPixels(twips, kLogicalDpi);
+}
 
 GtkWidget* PlaceOption(GtkWidget* fixed, GtkWidget* group_member, const layout::ControlBox& box) {
-  GtkWidget* option = gtk_radio_button_new_with_label_from_widget(
-      GTK_RADIO_BUTTON(group_member), box.caption);
+  GtkWidget* option =
+      gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(group_member), box.caption);
   gtk_widget_set_size_request(option, Pixels(box.width), Pixels(box.height));
   gtk_fixed_put(GTK_FIXED(fixed), option, Pixels(box.left), Pixels(box.top));
   return option;
@@ -108,10 +110,9 @@ void GtkCambioWindow::OnClicked(GtkButton* button, gpointer self) {
 void GtkCambioWindow::OnRealize(GtkWidget* window, gpointer /*self*/) {
   // Tell the window manager: move and close only, no resizing or minimising.
   GdkWindow* gdk_window = gtk_widget_get_window(window);
-  gdk_window_set_functions(gdk_window,
-                           static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
-  gdk_window_set_decorations(
-      gdk_window, static_cast<GdkWMDecoration>(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
+  gdk_window_set_functions(gdk_window, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+  gdk_window_set_decorations(gdk_window, static_cast<GdkWMDecoration>(
+                                             GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
 }
 
 void GtkCambioWindow::OnDestroy(GtkWidget* /*window*/, gpointer self) {

@@ -51,17 +51,15 @@ Win32CambioWindow::Win32CambioWindow(HINSTANCE instance) : instance_(instance) {
   // Owned windows get no taskbar button, as dialogs do; the owner stays hidden.
   owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
                            nullptr);
-  window_ = CreateWindowExW(kWindowExStyle, kWindowClass, Widen(layout::kCaption).c_str(),
-                            kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr,
-                            instance_, this);
-  option1_ = CreateWindowExW(0, L"BUTTON", Widen(layout::kOption1.caption).c_str(),
-                             kOptionStyle | WS_GROUP, 0, 0, 0, 0, window_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption1Id)), instance_,
-                             nullptr);
-  option2_ = CreateWindowExW(0, L"BUTTON", Widen(layout::kOption2.caption).c_str(), kOptionStyle,
-                             0, 0, 0, 0, window_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption2Id)), instance_,
-                             nullptr);
+  window_ =
+      CreateWindowExW(kWindowExStyle, kWindowClass, Widen(layout::kCaption).c_str(), kWindowStyle,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr, instance_, this);
+  option1_ = CreateWindowExW(
+      0, L"BUTTON", Widen(layout::kOption1.caption).c_str(), kOptionStyle | WS_GROUP, 0, 0, 0, 0,
+      window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption1Id)), instance_, nullptr);
+  option2_ = CreateWindowExW(
+      0, L"BUTTON", Widen(layout::kOption2.caption).c_str(), kOptionStyle, 0, 0, 0, 0, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption2Id)), instance_, nullptr);
 
   // Nothing to size, minimise or maximise: the system menu keeps Move and Close.
   HMENU system_menu = GetSystemMenu(window_, FALSE);

@@ -51,8 +51,8 @@ HFONT CreateMessageFont(UINT dpi) {
     return nullptr;
   }
   // The metrics above are at the system DPI; scale them to the window's.
-  metrics.lfMessageFont.lfHeight =
-      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(ForWindow(nullptr)));
+  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
+                                          static_cast<int>(ForWindow(nullptr)));
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 

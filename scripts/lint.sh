@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Formatting and clang-tidy over the sources the native build compiles; both
+# must be silent. Needs a configured native build (build/native).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+mapfile -t sources < <(git ls-files 'profile/*.cpp' 'window/*.cpp' 'tests/*.cpp' 'bench/*.cpp' |
+  grep -v -e '_win32' -e '/win32/' -e 'inspect_window' -e '/fuzz/')
+report=$(for source in "${sources[@]}"; do
+  clang-tidy -p build/native --quiet "$source" 2>/dev/null
+done | grep -E 'warning:|error:' || true)
+if [ -n "$report" ]; then
+  echo "$report"
+  exit 1
+fi
+echo "lint: clang-format and clang-tidy clean (${#sources[@]} files)"
