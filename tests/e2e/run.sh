@@ -17,11 +17,11 @@ source "$scripts/xvfb.sh"
 case "$kind" in
   windows)
     program="$build/window/win32/vireno.exe"
-    inspector="$build/tests/e2e/inspect_window.exe"
+    window_dump="$build/tests/e2e/dump_window.exe"
     ;;
   native)
     program="$build/window/gtk/vireno"
-    inspector=""
+    window_dump=""
     ;;
   *)
     echo "usage: $0 windows|native BUILD_DIR" >&2
@@ -163,10 +163,10 @@ report_says() { grep -q "$1" "$log"; }
 files_are() { [ "$(cd "$progdvb" && ls | tr '\n' ' ')" = "$1" ]; }
 
 # The window as Windows sees it, compared with the layout number for number.
-inspect() {
-  [ -n "$inspector" ] || return 0
+dump_and_compare() {
+  [ -n "$window_dump" ] || return 0
   local facts
-  facts=$(wine "$inspector" 2>/dev/null | tr -d '\r')
+  facts=$(wine "$window_dump" 2>/dev/null | tr -d '\r')
   check "client area 363 x 202" grep -q "client_width=363 client_height=202" <<<"$facts"
   check "fixed dialog frame, close box only" grep -q \
     "caption_bar=1 sysmenu=1 thickframe=0 minimizebox=0 maximizebox=0 dlgmodalframe=1" <<<"$facts"
@@ -220,7 +220,7 @@ scenario_normal_run() {
   check "start: the X window's client area is 363 x 202" client_size_is "$window" 363x202
   check "start: the window manager may only move and close it" motif_hints_move_close "$window"
   check "start: the taskbar skips it" skips_taskbar "$window"
-  inspect
+  dump_and_compare
   check "start: the target is untouched after start" no_target
   press "$window" Tab
   check "start: Tab selects nothing and writes nothing" no_target
