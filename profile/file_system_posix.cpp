@@ -1,9 +1,13 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -150,13 +154,19 @@ std::string FollowLinks(std::string host_path, const std::string& path) {
   Raise(ELOOP, Step::kOpen, host_path, path);
 }
 
+// Temporary files are named ".<target>.<pid>-<n>.tmp" after the process
+// that writes them.
+std::string TemporaryPrefix(const std::string& host_path) {
+  return "." + NameOf(host_path) + ".";
+}
+
 // Creates a new, empty file beside `host_path`, exclusively, with the mode
 // the target would get. Returns -1 with errno set on failure.
 int CreateTemporary(const std::string& host_path, std::string& temporary) {
   const auto seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
   const std::string stem =
-      FolderOf(host_path) + "/." + NameOf(host_path) + "." + std::to_string(getpid()) + "-";
+      FolderOf(host_path) + "/" + TemporaryPrefix(host_path) + std::to_string(getpid()) + "-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     temporary = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
     const int fd =
@@ -167,6 +177,29 @@ int CreateTemporary(const std::string& host_path, std::string& temporary) {
   }
   errno = EEXIST;
   return -1;
+}
+
+// Removes temporary files that copies killed before their rename left
+// behind: those whose process no longer runs.
+void RemoveStaleTemporaries(const std::string& host_path) {
+  const std::string folder = FolderOf(host_path);
+  const std::string prefix = TemporaryPrefix(host_path);
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+  if (!dir) {
+    return;
+  }
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0) {
+      continue;
+    }
+    char* end = nullptr;
+    const long owner = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (owner > 0 && *end == '-' && kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH) {
+      unlinkat(dirfd(dir.get()), name.c_str(), 0);
+    }
+  }
 }
 
 // Removes the temporary file on the way out of a failed replacement.
@@ -273,6 +306,7 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
     Raise(errno, Step::kReplace, host_path, path);
   }
   leftover.Keep();
+  RemoveStaleTemporaries(host_path);
 
   // Make the rename itself durable.
   FileDescriptor folder(open(FolderOf(host_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

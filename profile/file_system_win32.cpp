@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -172,13 +173,19 @@ std::wstring FolderOf(const std::wstring& wide_path) {
   return separator == std::wstring::npos ? std::wstring() : wide_path.substr(0, separator + 1);
 }
 
+// Temporary files are named ".<target>.<pid>-<n>.tmp" after the process
+// that writes them.
+std::wstring TemporaryPrefix(const std::wstring& wide_target) {
+  return L"." + wide_target.substr(FolderOf(wide_target).size()) + L".";
+}
+
 // Creates a new, empty file in the target's folder, exclusively.
 HANDLE CreateTemporary(const std::wstring& wide_target, std::wstring& temporary) {
   const ULONGLONG seed = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 20);
-  const std::wstring stem = FolderOf(wide_target) + L".vireno.";
+  const std::wstring stem = FolderOf(wide_target) + TemporaryPrefix(wide_target) +
+                            std::to_wstring(GetCurrentProcessId()) + L"-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    temporary = stem + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
+    temporary = stem + std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
     HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE ||
@@ -188,6 +195,41 @@ HANDLE CreateTemporary(const std::wstring& wide_target, std::wstring& temporary)
   }
   SetLastError(ERROR_FILE_EXISTS);
   return INVALID_HANDLE_VALUE;
+}
+
+bool ProcessRuns(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) {
+    return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  }
+  DWORD exit_code = 0;
+  const bool runs = GetExitCodeProcess(process, &exit_code) && exit_code == STILL_ACTIVE;
+  CloseHandle(process);
+  return runs;
+}
+
+// Removes temporary files that copies killed before their move left
+// behind: those whose process no longer runs.
+void RemoveStaleTemporaries(const std::wstring& wide_target) {
+  const std::wstring folder = FolderOf(wide_target);
+  const std::wstring prefix = TemporaryPrefix(wide_target);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + prefix + L"*-*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  do {
+    const std::wstring name = found.cFileName;
+    if (name.compare(0, prefix.size(), prefix) != 0) {
+      continue;  // matched through its short name only
+    }
+    wchar_t* end = nullptr;
+    const unsigned long owner = std::wcstoul(name.c_str() + prefix.size(), &end, 10);
+    if (owner != 0 && *end == L'-' && !ProcessRuns(owner)) {
+      DeleteFileW((folder + name).c_str());
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 // The plain rewrite, for a folder in which no new file may be created.
@@ -294,6 +336,7 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
   FlushAndClose(file, wide_path, path);
   MoveOver(temporary, wide_path, path);
   leftover.Keep();
+  RemoveStaleTemporaries(wide_path);
 }
 
 std::size_t CharacterSize(std::string_view text) {

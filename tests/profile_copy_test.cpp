@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -152,6 +153,24 @@ TEST(CopyProfileTest, ReadOnlyTargetIsPermissionDenied) {
   }
   EXPECT_EQ(profiles.Read("vireno.txt"), "old\r\n");
   EXPECT_EQ(profiles.folder().Entries(), (Entries{"sct.txt", "vireno.txt"}));
+}
+
+TEST(CopyProfileTest, RemovesTemporaryFilesOfCopiesThatDied) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "new\r\n");
+  const std::string dead = ".vireno.txt." + std::to_string(test::kNoSuchProcess) + "-7.tmp";
+  const std::string running = ".vireno.txt." + std::to_string(test::CurrentProcessId()) + "-7.tmp";
+  const std::string unrelated = ".vireno.txt.notes.tmp";
+  for (const auto& name : {dead, running, unrelated}) {
+    profiles.Write(name, "partial");
+  }
+
+  CopyProfile(profiles.settings(), Profile::Sct);
+
+  Entries expected{running, unrelated, "sct.txt", "vireno.txt"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(profiles.folder().Entries(), expected);
+  EXPECT_EQ(profiles.Read("vireno.txt"), "new\r\n");
 }
 
 TEST(CopyProfileTest, TargetThatIsAFolderIsPathFileAccessError) {

@@ -36,6 +36,10 @@ std::string ReadBytes(const std::string& path);
 void MakeFolder(const std::string& path);
 bool IsSymlink(const std::string& path);
 
+// This process's id, and one that no process can have.
+unsigned long CurrentProcessId();
+extern const unsigned long kNoSuchProcess;
+
 // Names parameterised test cases after their `name` field.
 struct CaseName {
   template <class Info>

@@ -9,6 +9,11 @@
 namespace vireno::test {
 
 const char kSeparator = '/';
+const unsigned long kNoSuchProcess = 2000000000UL;  // above any pid_max
+
+unsigned long CurrentProcessId() {
+  return static_cast<unsigned long>(getpid());
+}
 
 namespace {
 

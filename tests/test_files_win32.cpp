@@ -7,6 +7,11 @@
 namespace vireno::test {
 
 const char kSeparator = '\\';
+const unsigned long kNoSuchProcess = 0xFFFFFFF1UL;  // process ids are multiples of 4
+
+unsigned long CurrentProcessId() {
+  return GetCurrentProcessId();
+}
 
 Unwritable::Unwritable(std::string path) : path_(std::move(path)) {
   const DWORD attributes = GetFileAttributesA(path_.c_str());

@@ -99,15 +99,18 @@ int Crash(int kills) {
       bytes_lost += static_cast<long>(kSct.size() + 2) - static_cast<long>(content.size());
     }
   }
+  // A killed copy may leave its temporary file; the next copy must not be
+  // confused by it, and clears it since its process is gone.
   const int strays = work.StrayFiles();
-  // Leftovers of killed copies must not confuse the next one.
   vireno::CopyProfile(work.settings(), vireno::Profile::Extasi);
   const bool next_ok = work.ReadTarget() == kExtasi + "\r\n";
+  const int strays_after = work.StrayFiles();
   std::printf(
-      "crash test: %d kills, %d targets neither old nor new (%ld bytes lost), "
-      "%d stray temporary files, next copy %s\n",
-      kills, bad, bytes_lost < 0 ? -bytes_lost : bytes_lost, strays, next_ok ? "correct" : "WRONG");
-  return bad == 0 && next_ok ? 0 : 1;
+      "crash test: %d kills, %d targets neither old nor new (%ld bytes lost), %d stray "
+      "temporary files after the last kill, %d after the next copy, next copy %s\n",
+      kills, bad, bytes_lost < 0 ? -bytes_lost : bytes_lost, strays, strays_after,
+      next_ok ? "correct" : "WRONG");
+  return bad == 0 && next_ok && strays_after == 0 ? 0 : 1;
 }
 
 // The rewrite the crash-safe copy replaced: empty the target, then write it.
