@@ -19,8 +19,7 @@ if [ "$kind" = windows ]; then
   program=(wine "$build/window/win32/vireno.exe")
   minimal=(wine "$build/bench/minimal_window.exe")
 else
-  mkdir -p "$WINEPREFIX/dosdevices" "$WINEPREFIX/drive_c"
-  ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+  "$root/scripts/wine-prefix" "$WINEPREFIX" --drive-only
   program=("$build/window/gtk/vireno")
   minimal=("$build/bench/minimal_window")
 fi

@@ -34,8 +34,7 @@ echo "Demo prefix: $WINEPREFIX (removed at the end)"
 if [ "$kind" = windows ]; then
   scripts/wine-prefix "$WINEPREFIX"
 else
-  mkdir -p "$WINEPREFIX/dosdevices" "$WINEPREFIX/drive_c"
-  ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+  scripts/wine-prefix "$WINEPREFIX" --drive-only
 fi
 progdvb="$WINEPREFIX/drive_c/progdvb"
 mkdir -p "$progdvb"
@@ -67,7 +66,7 @@ if [ "$headless" -eq 1 ]; then
     done
     [ -n "$window" ] || exit 0
     sleep 1
-    origin=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+    origin=$(client_origin "$window")
     xdotool mousemove $((${origin% *} + 72)) $((${origin#* } + 40)) click 1  # the middle of "Sct"
     sleep 2
     import -window root "$root/build/demo-screenshot.png"

@@ -22,3 +22,7 @@ stop_xvfb() {
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 }
+
+client_origin() {  # client_origin WINDOW -> "X Y" of its client area on the screen, frame or not
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}'
+}

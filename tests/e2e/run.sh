@@ -77,9 +77,7 @@ make_prefix() {
   if [ "$kind" = windows ]; then
     "$scripts/wine-prefix" "$WINEPREFIX"
   else
-    # The native program needs only the prefix's drive mapping.
-    mkdir -p "$WINEPREFIX/dosdevices" "$WINEPREFIX/drive_c"
-    ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+    "$scripts/wine-prefix" "$WINEPREFIX" --drive-only
   fi
 }
 
@@ -140,7 +138,7 @@ press() {  # press WINDOW KEY
 click_at_twips() {  # WINDOW LEFT TOP WIDTH HEIGHT
   local x y origin
   # Absolute position of the client area, whether or not a frame surrounds it.
-  origin=$(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} END{print x, y}')
+  origin=$(client_origin "$1")
   x=$(( ${origin% *} + ($2 + $4 / 2) / 15 ))
   y=$(( ${origin#* } + ($3 + $5 / 2) / 15 ))
   xdotool mousemove "$x" "$y" click 1
