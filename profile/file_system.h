@@ -39,4 +39,8 @@ void ReplaceFileContent(const std::string& path, std::string_view content);
 // code page (2 for the lead byte of a double-byte character, otherwise 1).
 std::size_t CharacterSize(std::string_view text);
 
+// The most bytes one character can take in any code page the system may use
+// (UTF-8 takes up to four).
+inline constexpr std::size_t kMaxCharacterSize = 4;
+
 }  // namespace vireno

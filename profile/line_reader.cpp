@@ -1,5 +1,6 @@
 #include "profile/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "profile/error.h"
@@ -22,20 +23,25 @@ bool LineReader::AtEnd() {
   return !Fill();
 }
 
-std::string LineReader::ReadLine() {
+std::string LineReader::ReadLine(std::size_t keep) {
   if (!Fill()) {
     throw RuntimeError(ErrorCode::kInputPastEndOfFile, file_.path());
   }
   std::string line;
+  const auto append = [&](const char* start, std::size_t size) {
+    if (line.size() < keep) {
+      line.append(start, std::min(size, keep - line.size()));
+    }
+  };
   while (Fill()) {
     const char* start = buffer_.data() + begin_;
     const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - begin_));
     if (cr == nullptr) {
-      line.append(start, end_ - begin_);
+      append(start, end_ - begin_);
       begin_ = end_;
       continue;
     }
-    line.append(start, static_cast<std::size_t>(cr - start));
+    append(start, static_cast<std::size_t>(cr - start));
     begin_ += static_cast<std::size_t>(cr - start) + 1;
     // The LF of a CR LF pair may sit at the start of the next buffer.
     if (Fill() && buffer_[begin_] == '\n') {

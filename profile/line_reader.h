@@ -9,8 +9,8 @@
 namespace vireno {
 
 // Reads a text file line by line. A line ends at CR LF or at a lone CR; a lone
-// LF is an ordinary character, as is every other byte. Memory grows with the
-// longest line read, never with the file.
+// LF is an ordinary character, as is every other byte. Memory is the buffer
+// plus what the caller asks to keep of each line, never the file.
 class LineReader {
  public:
   static constexpr std::size_t kDefaultBufferSize = std::size_t{64} * 1024;
@@ -22,7 +22,11 @@ class LineReader {
 
   // Reads the next line without its line end; raises "Input past end of
   // file" when the file is at its end.
-  std::string ReadLine();
+  std::string ReadLine() { return ReadLine(std::string::npos); }
+
+  // The same, but keeps only the first `keep` bytes of the line: the rest is
+  // read past without being stored.
+  std::string ReadLine(std::size_t keep);
 
  private:
   bool Fill();

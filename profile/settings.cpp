@@ -22,6 +22,17 @@ constexpr Column kBaseDirColumn{1, 5, 12};
 constexpr Column kSctFileColumn{2, 14, 8};
 constexpr Column kExtasiFileColumn{3, 17, 10};
 
+// How many bytes of line `counter` can hold the characters a column uses; an
+// ignored line keeps none, so no line is ever held whole.
+std::size_t BytesToKeep(std::int16_t counter) {
+  for (const Column& column : {kBaseDirColumn, kSctFileColumn, kExtasiFileColumn}) {
+    if (counter == column.line) {
+      return (column.start - 1 + column.width) * kMaxCharacterSize;
+    }
+  }
+  return 0;
+}
+
 std::size_t NextCharacter(std::string_view text, std::size_t offset) {
   return offset + CharacterSize(text.substr(offset));
 }
@@ -47,7 +58,7 @@ void LoadSettings(Settings& settings, const std::string& path) {
   // at most 32,767 lines, and a longer one is reported as an overflow.
   std::int16_t counter = 0;
   while (!reader.AtEnd()) {
-    const std::string line = reader.ReadLine();
+    const std::string line = reader.ReadLine(BytesToKeep(counter));
     if (counter == kBaseDirColumn.line) {
       settings.BaseDir = Substring(line, kBaseDirColumn.start, kBaseDirColumn.width);
     }

@@ -86,6 +86,27 @@ TEST(LoadSettingsTest, CounterOverflowsOnLine32768) {
   EXPECT_EQ(test::ErrorNumberOf([&] { LoadSettings(settings, folder / "long.ini"); }), 6);
 }
 
+// Lines far longer than the reader's buffer, the used ones with long tails:
+// the columns and the line count come out as with short lines.
+TEST(LoadSettingsTest, LinesLongerThanTheBufferKeepColumnsAndCount) {
+  const std::string tail(3 * 64 * 1024 + 17, 'z');
+  std::string text =
+      CrLf({tail, kDirLine + tail, kSctLine + "\n" + tail, kExtasiLine + tail, tail});
+  for (int line = 5; line < 32767; ++line) {
+    text += "\r\n";
+  }
+  test::TempFolder folder;
+  test::WriteBytes(folder / "ok.ini", text);
+  test::WriteBytes(folder / "long.ini", text + "\r\n");
+
+  Settings settings;
+  EXPECT_EQ(test::ErrorNumberOf([&] { LoadSettings(settings, folder / "ok.ini"); }), 0);
+  EXPECT_EQ(settings.BaseDir, "c:\\progdvb\\z");
+  EXPECT_EQ(settings.SctFile, "sct.txt\n");
+  EXPECT_EQ(settings.ExtasiFile, "extasi.txt");
+  EXPECT_EQ(test::ErrorNumberOf([&] { LoadSettings(settings, folder / "long.ini"); }), 6);
+}
+
 TEST(LoadSettingsTest, MissingFileOrFolder) {
   test::TempFolder folder;
   Settings settings;
