@@ -160,24 +160,52 @@ std::string TemporaryPrefix(const std::string& host_path) {
   return "." + NameOf(host_path) + ".";
 }
 
-// Creates a new, empty file beside `host_path`, exclusively, with the mode
-// the target would get. Returns -1 with errno set on failure.
-int CreateTemporary(const std::string& host_path, std::string& temporary) {
-  const auto seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-  const std::string stem =
-      FolderOf(host_path) + "/" + TemporaryPrefix(host_path) + std::to_string(getpid()) + "-";
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    temporary = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
-    const int fd =
-        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd >= 0 || errno != EEXIST) {
-      return fd;
+// A new file beside the target, made exclusively, and removed again unless
+// kept. Its descriptor is closed before it is removed, as on every system.
+class TemporaryFile {
+ public:
+  // Check valid(); on failure errno says why.
+  explicit TemporaryFile(const std::string& host_path) {
+    const auto seed = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string stem =
+        FolderOf(host_path) + "/" + TemporaryPrefix(host_path) + std::to_string(getpid()) + "-";
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+      path_ = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
+      fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (fd_ >= 0 || errno != EEXIST) {
+        break;
+      }
+    }
+    if (fd_ < 0) {
+      const int error = errno;
+      path_.clear();
+      errno = error;
     }
   }
-  errno = EEXIST;
-  return -1;
-}
+  ~TemporaryFile() {
+    if (fd_ >= 0) {
+      close(fd_);
+    }
+    if (!kept_ && !path_.empty()) {
+      unlink(path_.c_str());
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  bool valid() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+  // Closes the descriptor; false with errno set when the close fails.
+  bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  bool kept_ = false;
+};
 
 // Removes temporary files that copies killed before their rename left
 // behind: those whose process no longer runs.
@@ -202,32 +230,30 @@ void RemoveStaleTemporaries(const std::string& host_path) {
   }
 }
 
-// Removes the temporary file on the way out of a failed replacement.
-class RemoveUnlessKept {
- public:
-  explicit RemoveUnlessKept(std::string path) : path_(std::move(path)) {}
-  ~RemoveUnlessKept() {
-    if (!kept_) {
-      unlink(path_.c_str());
-    }
-  }
-  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
-  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
-  void Keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  bool kept_ = false;
-};
-
-// The plain rewrite, for a folder in which no new file may be created.
+// Rewrites the target where it stands, for a folder that takes no new file:
+// the new content goes over the old from the start and the file is then cut
+// to its length. A reader sees the old content or the new one, or for a
+// moment the new one followed by the old tail; never an empty file.
 void RewriteInPlace(const std::string& host_path, std::string_view content,
                     const std::string& path) {
-  FileDescriptor file(open(host_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+  FileDescriptor file(open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
   if (file.get() < 0) {
     Raise(errno, Step::kOpen, host_path, path);
   }
-  WriteAll(file.get(), content, host_path, path);
+  for (std::size_t done = 0; done < content.size();) {
+    const ssize_t written =
+        pwrite(file.get(), content.data() + done, content.size() - done, static_cast<off_t>(done));
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      Raise(written < 0 ? errno : ENOSPC, Step::kTransfer, host_path, path);
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  if (ftruncate(file.get(), static_cast<off_t>(content.size())) != 0) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
   SyncAndClose(file, host_path, path);
 }
 
@@ -281,9 +307,8 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
     }
   }
 
-  std::string temporary;
-  FileDescriptor file(CreateTemporary(host_path, temporary));
-  if (file.get() < 0) {
+  TemporaryFile temporary(host_path);
+  if (!temporary.valid()) {
     const int error = errno;
     if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
       RewriteInPlace(host_path, content, path);
@@ -291,21 +316,24 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
     }
     Raise(error, Step::kCreate, host_path, path);
   }
-
-  RemoveUnlessKept leftover(temporary);
   if (exists) {
     // Keep the target's owner where allowed, and its permission bits.
-    (void)!fchown(file.get(), existing.st_uid, existing.st_gid);
-    if (fchmod(file.get(), existing.st_mode & 07777) != 0) {
+    (void)!fchown(temporary.fd(), existing.st_uid, existing.st_gid);
+    if (fchmod(temporary.fd(), existing.st_mode & 07777) != 0) {
       Raise(errno, Step::kReplace, host_path, path);
     }
   }
-  WriteAll(file.get(), content, host_path, path);
-  SyncAndClose(file, host_path, path);
-  if (rename(temporary.c_str(), host_path.c_str()) != 0) {
+  WriteAll(temporary.fd(), content, host_path, path);
+  if (fsync(temporary.fd()) != 0) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
+  if (!temporary.Close()) {
+    Raise(errno, Step::kTransfer, host_path, path);
+  }
+  if (rename(temporary.path().c_str(), host_path.c_str()) != 0) {
     Raise(errno, Step::kReplace, host_path, path);
   }
-  leftover.Keep();
+  temporary.Keep();
   RemoveStaleTemporaries(host_path);
 
   // Make the rename itself durable.

@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "profile/error.h"
 #include "profile/file_system.h"
@@ -98,24 +100,6 @@ class Handle {
   HANDLE handle_;
 };
 
-// Removes the temporary file on the way out of a failed replacement.
-class RemoveUnlessKept {
- public:
-  explicit RemoveUnlessKept(std::wstring path) : path_(std::move(path)) {}
-  ~RemoveUnlessKept() {
-    if (!kept_) {
-      DeleteFileW(path_.c_str());
-    }
-  }
-  RemoveUnlessKept(const RemoveUnlessKept&) = delete;
-  RemoveUnlessKept& operator=(const RemoveUnlessKept&) = delete;
-  void Keep() { kept_ = true; }
-
- private:
-  std::wstring path_;
-  bool kept_ = false;
-};
-
 void WriteAll(HANDLE file, std::string_view content, const std::wstring& wide_path,
               const std::string& path) {
   while (!content.empty()) {
@@ -173,29 +157,66 @@ std::wstring FolderOf(const std::wstring& wide_path) {
   return separator == std::wstring::npos ? std::wstring() : wide_path.substr(0, separator + 1);
 }
 
+// What a replacement keeps of the target's attributes. Read-only is not
+// among them: a read-only target is refused before anything is written.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // Temporary files are named ".<target>.<pid>-<n>.tmp" after the process
 // that writes them.
 std::wstring TemporaryPrefix(const std::wstring& wide_target) {
   return L"." + wide_target.substr(FolderOf(wide_target).size()) + L".";
 }
 
-// Creates a new, empty file in the target's folder, exclusively.
-HANDLE CreateTemporary(const std::wstring& wide_target, std::wstring& temporary) {
-  const ULONGLONG seed = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 20);
-  const std::wstring stem = FolderOf(wide_target) + TemporaryPrefix(wide_target) +
-                            std::to_wstring(GetCurrentProcessId()) + L"-";
-  for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    temporary = stem + std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE ||
-        (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
-      return file;
+// A new file in the target's folder, made exclusively, and removed again
+// unless kept. Windows refuses to delete a file that is open without delete
+// sharing, so its handle is always closed before it is removed.
+class TemporaryFile {
+ public:
+  // `attributes` are those the file starts with. Check valid(); on failure
+  // GetLastError() says why.
+  TemporaryFile(const std::wstring& wide_target, DWORD attributes) {
+    const ULONGLONG seed = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 20);
+    const std::wstring stem = FolderOf(wide_target) + TemporaryPrefix(wide_target) +
+                              std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+      path_ = stem + std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
+      // DELETE access lets the file be renamed through this very handle.
+      handle_ =
+          CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                      attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle_ != INVALID_HANDLE_VALUE ||
+          (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
+        break;
+      }
+    }
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      path_.clear();
+      SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
     }
   }
-  SetLastError(ERROR_FILE_EXISTS);
-  return INVALID_HANDLE_VALUE;
-}
+  ~TemporaryFile() {
+    Close();
+    if (!kept_ && !path_.empty()) {
+      DeleteFileW(path_.c_str());
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE handle() const { return handle_; }
+  const std::wstring& path() const { return path_; }
+  // Closes the handle; false with the last error set when the close fails.
+  bool Close() { return !valid() || CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)); }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::wstring path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  bool kept_ = false;
+};
 
 bool ProcessRuns(DWORD id) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
@@ -232,33 +253,90 @@ void RemoveStaleTemporaries(const std::wstring& wide_target) {
   FindClose(search);
 }
 
-// The plain rewrite, for a folder in which no new file may be created.
+// Rewrites the target where it stands, for when it cannot be replaced: the
+// new content goes over the old from the start and the file is then cut to
+// its length. A reader sees the old content or the new one, or for a moment
+// the new one followed by the old tail; never an empty file.
 void RewriteInPlace(const std::wstring& wide_path, std::string_view content,
                     const std::string& path) {
-  Handle file(CreateFileW(wide_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Handle file(CreateFileW(wide_path.c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     Raise(GetLastError(), Step::kOpen, wide_path, path);
   }
   WriteAll(file.get(), content, wide_path, path);
+  if (!SetEndOfFile(file.get())) {
+    Raise(GetLastError(), Step::kTransfer, wide_path, path);
+  }
   FlushAndClose(file, wide_path, path);
+}
+
+// The information class of a rename with flags (Windows 10 1607 on), which
+// the headers declare only for builds that target that version alone.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+
+// Renames the open temporary file over the target with POSIX semantics, which
+// replace a target that other programs hold open with delete sharing. Returns
+// false with the last error set when the system refuses.
+bool RenameOverWithPosixSemantics(HANDLE file, const std::wstring& wide_path) {
+  // With no root folder and a bare name, the file keeps its folder.
+  const std::wstring name = wide_path.substr(FolderOf(wide_path).size());
+  const std::size_t name_bytes = name.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(name_bytes);
+  std::memcpy(info->FileName, name.data(), name_bytes);
+  return SetFileInformationByHandle(file, kFileRenameInfoEx, info,
+                                    static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// Systems before Windows 10 1709, Wine and some network file systems know no
+// POSIX-semantics rename and say so in one of these ways.
+bool IsUnsupported(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+bool IsInUse(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
 // Moves the new file over the target. Virus scanners and indexers open fresh
 // files for a moment, so a refusal is tried again for up to half a second.
-void MoveOver(const std::wstring& temporary, const std::wstring& wide_path,
-              const std::string& path) {
+// Returns false when the target stayed in use all that time.
+bool MoveOver(TemporaryFile& temporary, const std::wstring& wide_path, const std::string& path) {
   constexpr ULONGLONG kPatienceMs = 500;
   const ULONGLONG start = GetTickCount64();
+  bool posix_semantics = true;
   for (;;) {
-    if (MoveFileExW(temporary.c_str(), wide_path.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return;
+    DWORD error = ERROR_SUCCESS;
+    if (posix_semantics) {
+      if (RenameOverWithPosixSemantics(temporary.handle(), wide_path)) {
+        return true;
+      }
+      error = GetLastError();
+      if (IsUnsupported(error)) {
+        posix_semantics = false;
+        // The move below opens the file itself, which our handle would refuse.
+        if (!temporary.Close()) {
+          Raise(GetLastError(), Step::kTransfer, wide_path, path);
+        }
+        continue;
+      }
+    } else if (MoveFileExW(temporary.path().c_str(), wide_path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    } else {
+      error = GetLastError();
     }
-    const DWORD error = GetLastError();
-    const bool transient = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
-    if (!transient || GetTickCount64() - start >= kPatienceMs) {
+    if (!IsInUse(error)) {
       Raise(error, Step::kReplace, wide_path, path);
+    }
+    if (GetTickCount64() - start >= kPatienceMs) {
+      return false;
     }
     Sleep(20);
   }
@@ -321,21 +399,29 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
     }
   }
 
-  std::wstring temporary;
-  Handle file(CreateTemporary(wide_path, temporary));
-  if (!file.valid()) {
+  // The replacement starts with the attributes the user or other programs
+  // gave the target, since a rename keeps those of the new file.
+  TemporaryFile temporary(wide_path, exists ? attributes & kKeptAttributes : 0);
+  if (!temporary.valid()) {
     const DWORD error = GetLastError();
     if (exists && error == ERROR_ACCESS_DENIED) {
-      RewriteInPlace(wide_path, content, path);
+      RewriteInPlace(wide_path, content, path);  // the folder takes no new file
       return;
     }
     Raise(error, Step::kCreate, wide_path, path);
   }
-  RemoveUnlessKept leftover(temporary);
-  WriteAll(file.get(), content, wide_path, path);
-  FlushAndClose(file, wide_path, path);
-  MoveOver(temporary, wide_path, path);
-  leftover.Keep();
+  WriteAll(temporary.handle(), content, wide_path, path);
+  if (!FlushFileBuffers(temporary.handle())) {
+    Raise(GetLastError(), Step::kTransfer, wide_path, path);
+  }
+  if (!MoveOver(temporary, wide_path, path)) {
+    // Another program keeps the target open without delete sharing, as the
+    // C runtime and most programs open files; it still lets others write.
+    RewriteInPlace(wide_path, content, path);
+    return;
+  }
+  temporary.Keep();
+  temporary.Close();
   RemoveStaleTemporaries(wide_path);
 }
 

@@ -47,6 +47,10 @@ std::string WinePrefix() {
   if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
     return prefix;
   }
+  // As Wine does: the password database only when HOME is unset.
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return std::string(home) + "/.wine";
+  }
   if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
     return std::string(user->pw_dir) + "/.wine";
   }

@@ -1,6 +1,7 @@
 #include "profile/host_path_posix.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -61,20 +62,44 @@ TEST(MapWindowsPathTest, RelativeNamesMatchCaseInTheCurrentFolder) {
   EXPECT_EQ(mapped, "Profiles/x.txt");
 }
 
-TEST(WinePrefixTest, TakesTheEnvironmentOrTheHomeFolder) {
-  const char* saved = std::getenv("WINEPREFIX");
-  const std::string restore = saved != nullptr ? saved : "";
+// Saves an environment variable and puts it back when the test ends.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    saved_ = value != nullptr;
+    value_ = saved_ ? value : "";
+  }
+  ~SavedVariable() {
+    if (saved_) {
+      setenv(name_, value_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  SavedVariable(const SavedVariable&) = delete;
+  SavedVariable& operator=(const SavedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::string value_;
+  bool saved_;
+};
+
+// Wine's order: $WINEPREFIX, then $HOME/.wine, then the password database.
+TEST(WinePrefixTest, TakesThePrefixThenHomeThenThePasswordDatabase) {
+  const SavedVariable prefix("WINEPREFIX");
+  const SavedVariable home("HOME");
 
   setenv("WINEPREFIX", "/somewhere/prefix", 1);
+  setenv("HOME", "/home/someone", 1);
   EXPECT_EQ(WinePrefix(), "/somewhere/prefix");
   unsetenv("WINEPREFIX");
-  const std::string fallback = WinePrefix();
-  EXPECT_NE(fallback.find("/.wine"), std::string::npos);
-  EXPECT_EQ(fallback.size() - fallback.rfind("/.wine"), 6U);
-
-  if (saved != nullptr) {
-    setenv("WINEPREFIX", restore.c_str(), 1);
-  }
+  EXPECT_EQ(WinePrefix(), "/home/someone/.wine");
+  unsetenv("HOME");
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(WinePrefix(), std::string(user->pw_dir) + "/.wine");
 }
 
 }  // namespace

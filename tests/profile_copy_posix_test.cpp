@@ -80,7 +80,7 @@ TEST(CopyProfilePosixTest, TargetKeepsItsPermissionBits) {
 TEST(CopyProfilePosixTest, LockedFolderRewritesAWritableTargetInPlace) {
   test::TempFolder folder;
   test::WriteBytes(folder / "sct.txt", "sct\r\n");
-  test::WriteBytes(folder / "vireno.txt", "old\r\n");
+  test::WriteBytes(folder / "vireno.txt", "an old profile longer than the new one\r\n");
   int error = -1;
   {
     test::Unwritable locked(folder.dir());

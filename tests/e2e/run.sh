@@ -2,8 +2,13 @@
 # End-to-end tests: the real program in a real X server, driven with xdotool
 # the way a user drives it, on real files in a throw-away Wine prefix.
 #
-#   run.sh windows BUILD_DIR   vireno.exe under Wine (BUILD_DIR of the windows preset)
-#   run.sh native  BUILD_DIR   the native program (BUILD_DIR of the native preset)
+#   run.sh windows BUILD_DIR [PROGRAM [SETTINGS]]   vireno.exe under Wine
+#   run.sh native  BUILD_DIR [PROGRAM [SETTINGS]]   the native program
+#
+# BUILD_DIR is that of the matching preset, which holds the helper programs.
+# PROGRAM, when given, is tested instead of the one built there (an installed
+# or unpacked copy); SETTINGS, when given, is the settings file of the normal
+# runs instead of the suite's own.
 #
 # Prints one line per check and ends with "N passed, N failed".
 set -uo pipefail
@@ -16,12 +21,14 @@ source "$scripts/xvfb.sh"
 
 case "$kind" in
   windows)
-    program="$build/window/win32/vireno.exe"
+    program="${3:-$build/window/win32/vireno.exe}"
     window_dump="$build/tests/e2e/dump_window.exe"
+    hold_open=(wine "$build/tests/e2e/hold_open.exe")
     ;;
   native)
-    program="$build/window/gtk/vireno"
+    program="${3:-$build/window/gtk/vireno}"
     window_dump=""
+    hold_open=()
     ;;
   *)
     echo "usage: $0 windows|native BUILD_DIR" >&2
@@ -29,6 +36,8 @@ case "$kind" in
     ;;
 esac
 [ -x "$program" ] || { echo "no program at $program" >&2; exit 2; }
+settings_file="${4:-}"
+echo "e2e: testing $program${settings_file:+ with the settings file $settings_file}"
 
 caption="Cambio SCT/Extasi"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-e2e.XXXXXX")
@@ -41,8 +50,12 @@ passed=0
 failed=0
 xvfb_pid=""
 wm_pid=""
+holder_pid=""
+small=""
 
 cleanup() {
+  [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
+  [ -n "$small" ] && umount "$small" 2>/dev/null
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   stop_xvfb
   [ "$kind" = windows ] && wineserver -k 2>/dev/null
@@ -81,12 +94,17 @@ make_prefix() {
   fi
 }
 
-# A fresh set of files: settings, the two sources, no target.
+# A fresh set of files: settings, the two sources, no target. Without
+# arguments the settings are SETTINGS where one was given.
 set_up_files() {
   rm -rf "$progdvb"
   mkdir -p "$progdvb"
-  printf 'vireno settings\r\nDIR=%s\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
-    "${2:-c:\\progdvb\\}" "${1-sct.txt}" >"$progdvb/vireno.ini"
+  if [ $# -eq 0 ] && [ -n "$settings_file" ]; then
+    cp "$settings_file" "$progdvb/vireno.ini"
+  else
+    printf 'vireno settings\r\nDIR=%s\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
+      "${2:-c:\\progdvb\\}" "${1-sct.txt}" >"$progdvb/vireno.ini"
+  fi
   printf 'SCT 11766 H 27500\r\nsecond line\r\n' >"$progdvb/sct.txt"
   printf 'EXTASI 12226 V 27500' >"$progdvb/extasi.txt"
 }
@@ -158,7 +176,8 @@ target_is() {  # target_is EXPECTED-PRINTF-FORMAT (waits up to 5 s for it)
 no_target() { [ ! -e "$progdvb/vireno.txt" ]; }
 no_window() { ! xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; }
 report_says() { grep -q "$1" "$log"; }
-files_are() { [ "$(cd "$progdvb" && ls | tr '\n' ' ')" = "$1" ]; }
+no_report() { ! grep -q "Run-time error" "$log"; }
+files_are() { [ "$(cd "${2:-$progdvb}" && ls -A | tr '\n' ' ')" = "$1" ]; }  # hidden ones too
 
 # The window as Windows sees it, compared with the layout number for number.
 dump_and_compare() {
@@ -293,6 +312,63 @@ scenario_copy_fault() {  # NAME EXPECTED_NUMBER SCTFILE BASEDIR LOCK
   check "$name: no user file changed" [ "$before" = "$(cd "$progdvb" && sha256sum * | sort)" ]
 }
 
+# Another program keeps the target open, sharing reading and writing but not
+# deletion, while the user chooses: the choice still reaches the target.
+scenario_target_held_open() {
+  set_up_files
+  printf 'OLD PROFILE, LONGER THAN ANY NEW ONE\r\n' >"$progdvb/vireno.txt"
+  local held="$work/holder.log" window
+  if [ "$kind" = windows ]; then
+    "${hold_open[@]}" 'c:\progdvb\vireno.txt' 60 >"$held" 2>&1 &
+  else
+    (echo held; exec sleep 60) <"$progdvb/vireno.txt" >"$held" 2>&1 &
+  fi
+  holder_pid=$!
+  for _ in $(seq 100); do grep -q held "$held" 2>/dev/null && break; sleep 0.1; done
+  check "target held open: another program holds it" grep -q held "$held"
+  launch
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  check "target held open: the target is the Sct line" target_is 'SCT 11766 H 27500\r\n'
+  click_extasi "$window"
+  check "target held open: then the Extasi line" target_is 'EXTASI 12226 V 27500\r\n'
+  check "target held open: no report" no_report
+  check "target held open: no stray files" files_are "extasi.txt sct.txt vireno.ini vireno.txt "
+  [ -n "$window" ] && press "$window" alt+F4
+  wait_exit 20
+  check "target held open: Alt+F4 ends with exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
+  kill "$holder_pid" 2>/dev/null
+  wait "$holder_pid" 2>/dev/null
+  holder_pid=""
+}
+
+# The profile folder on a full file system (a 20 KiB tmpfs; root only): the
+# report says so, the target keeps the old profile and no temporary file is
+# left taking space.
+scenario_disk_full() {
+  [ "$(id -u)" -eq 0 ] || { echo "skip  $kind: disk full (needs root to mount a tmpfs)"; return 0; }
+  set_up_files sct.txt 'c:\small\'
+  small="$WINEPREFIX/drive_c/small"
+  mkdir -p "$small"
+  mount -t tmpfs -o size=20k tmpfs "$small" || { small=""; check "disk full: tmpfs mounted" false; return; }
+  printf 'SCT %012000d\r\n' 0 >"$small/sct.txt"
+  printf 'EXTASI\r\n' >"$small/extasi.txt"
+  printf 'OLD\r\n' >"$small/vireno.txt"
+  launch
+  local window box
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  box=$(find_window vireno 20)
+  check "disk full: the report says 61 Disk full" report_says "Run-time error 61: Disk full"
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+  check "disk full: exit code 61 (got $exit_code)" [ "$exit_code" -eq 61 ]
+  check "disk full: the target keeps the old profile" [ "$(cat "$small/vireno.txt")" = $'OLD\r' ]
+  check "disk full: no temporary file left" files_are "extasi.txt sct.txt vireno.txt " "$small"
+  umount "$small"
+  small=""
+}
+
 take_screenshot() {  # a picture of the dialog, with a frame, for people to look at
   set_up_files
   local shot="$build/vireno-window.png"
@@ -327,6 +403,8 @@ scenario_missing_settings
 scenario_normal_run
 scenario_failing_copy
 scenario_close_at_once
+scenario_target_held_open
+scenario_disk_full
 scenario_copy_fault "read-only target (immutable)" 70 sct.txt 'c:\progdvb\' immutable
 if [ "$kind" = windows ] || [ "$(id -u)" -ne 0 ]; then
   scenario_copy_fault "read-only target (no write permission)" 70 sct.txt 'c:\progdvb\' read-only
