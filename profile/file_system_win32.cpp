@@ -30,6 +30,13 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+// std::to_wstring formats through the C library's wide printf, which would
+// bring its floating-point code into the program for a number.
+std::wstring Decimal(unsigned long long number) {
+  const std::string digits = std::to_string(number);
+  return std::wstring(digits.begin(), digits.end());
+}
+
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -178,9 +185,9 @@ class TemporaryFile {
   TemporaryFile(const std::wstring& wide_target, DWORD attributes) {
     const ULONGLONG seed = GetTickCount64() ^ (static_cast<ULONGLONG>(GetCurrentProcessId()) << 20);
     const std::wstring stem = FolderOf(wide_target) + TemporaryPrefix(wide_target) +
-                              std::to_wstring(GetCurrentProcessId()) + L"-";
+                              Decimal(GetCurrentProcessId()) + L"-";
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-      path_ = stem + std::to_wstring((seed + attempt) % 1000000007ULL) + L".tmp";
+      path_ = stem + Decimal((seed + attempt) % 1000000007ULL) + L".tmp";
       // DELETE access lets the file be renamed through this very handle.
       handle_ =
           CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,

@@ -7,3 +7,6 @@
 #define VIRENO_FILE_DESCRIPTION "Makes the Sct or Extasi profile the active one"
 #define VIRENO_PRODUCT_NAME "vireno"
 #define VIRENO_EXE_NAME "vireno.exe"
+/* One reverse-DNS name for the desktop entry, its icon, the metadata and the
+   running program, so that desktops match the window to its entry. */
+#define VIRENO_APP_ID "org.vireno.Vireno"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # vireno.exe must stand alone: no DLL beyond those every Windows has, no
-# larger than 256 KB, with the version resource users see in its properties.
+# larger than 256 KB, with the version resource users see in its properties
+# and its icon; its header names Windows 7 and carries no time stamp.
 set -uo pipefail
 exe="$1"
 objdump=x86_64-w64-mingw32-objdump
@@ -30,5 +31,18 @@ for text in "1.00" "vireno.exe"; do
     failed=1
   fi
 done
+header=$($objdump -p "$exe")
+for field in "MajorOSystemVersion	6" "MinorOSystemVersion	1" \
+  "MajorSubsystemVersion	6" "MinorSubsystemVersion	1" "Time/Date		Thu Jan  1 00:00:00 1970"; do
+  if ! grep -qF "$field" <<<"$header"; then
+    echo "FAIL  header lacks \"$field\""
+    failed=1
+  fi
+done
+# The first icon group is what Explorer shows for the file.
+if ! wrestool -l "$exe" | grep -- "--type=14 " | head -n 1 | grep -q -- "--name=1 "; then
+  echo "FAIL  no icon group as the first icon resource"
+  failed=1
+fi
 [ "$failed" -eq 0 ] && echo "ok    vireno.exe stands alone"
 exit "$failed"

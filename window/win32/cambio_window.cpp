@@ -4,6 +4,7 @@
 
 #include "window/cambio_layout.h"
 #include "window/win32/dpi.h"
+#include "window/win32/resource.h"
 
 namespace vireno {
 
@@ -44,6 +45,10 @@ Win32CambioWindow::Win32CambioWindow(HINSTANCE instance) : instance_(instance) {
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance_;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_VIRENO));
+  window_class.hIconSm = static_cast<HICON>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VIRENO), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
   RegisterClassExW(&window_class);

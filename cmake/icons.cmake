@@ -1,0 +1,21 @@
+# The program's icon is one hand-drawn SVG; every bitmap of it is rendered
+# from that file by the build.
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+set(VIRENO_ICON_SVG ${PROJECT_SOURCE_DIR}/packaging/org.vireno.Vireno.svg)
+
+# vireno_icon_pngs(OUT SIZE...): renders the icon at each size into
+# <binary dir>/icons/<size>.png and sets OUT to the list of files.
+function(vireno_icon_pngs out)
+  set(files)
+  foreach(size IN LISTS ARGN)
+    set(png ${CMAKE_CURRENT_BINARY_DIR}/icons/${size}.png)
+    add_custom_command(
+      OUTPUT ${png}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/icons
+      COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${VIRENO_ICON_SVG}
+      DEPENDS ${VIRENO_ICON_SVG}
+      VERBATIM)
+    list(APPEND files ${png})
+  endforeach()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
