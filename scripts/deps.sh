@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils imagemagick inotify-tools
   libgtk-3-dev openbox e2fsprogs util-linux procps strace time clang
+  dpkg-dev desktop-file-utils appstream lintian mandoc icoutils librsvg2-bin zip unzip
 )
 missing=()
 for package in "${packages[@]}"; do

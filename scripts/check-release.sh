@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Checks the release as users get it: builds it (scripts/release.sh), runs the
+# validators over what the packages hold, installs the .deb with apt and runs
+# the native end-to-end suite against /usr/bin/vireno, removes it again and
+# looks for leftovers, runs the Windows suite against vireno.exe unpacked from
+# the zip with its example settings file, and builds the release twice more
+# from clean clones in two other folders to compare the checksums.
+# Needs the windows preset built (its helper programs) and root or sudo.
+# Ends with "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+passed=0
+failed=0
+work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-check-release.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@"; then
+    echo "ok    release: $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL  release: $what"
+    failed=$((failed + 1))
+  fi
+}
+
+bash scripts/release.sh || { echo "0 passed, 1 failed"; exit 1; }
+version=$(sed -n 's/^#define VIRENO_VERSION_TEXT "\(.*\)"$/\1/p' window/version.h)
+deb="$root/dist/vireno_$version-1_amd64.deb"
+zip="$root/dist/vireno-$version-windows-x64.zip"
+check "dist holds the zip, the package and their checksums" \
+  bash -c "cd dist && sha256sum --quiet -c SHA256SUMS && [ \$(wc -l <SHA256SUMS) -eq 2 ]"
+
+# What the package holds, checked by the desktop's own validators.
+contents="$work/contents"
+dpkg-deb -x "$deb" "$contents"
+app="org.vireno.Vireno"
+silent() { local out; out=$("$@" 2>&1); [ -z "$out" ] || { echo "$out"; return 1; }; }
+check "desktop-file-validate: no error, no warning" \
+  silent desktop-file-validate "$contents/usr/share/applications/$app.desktop"
+check "appstreamcli validate: no error, no warning" \
+  bash -c "appstreamcli validate --no-net '$contents/usr/share/metainfo/$app.metainfo.xml' | tee /dev/stderr | grep -q '^✔'"
+check "mandoc -Tlint: the manual page is clean" \
+  bash -c "zcat '$contents/usr/share/man/man1/vireno.1.gz' | mandoc -Tlint -W warning"
+lintian_report=$(lintian "$deb" 2>&1 | grep -v 'running with root privileges')
+[ -n "$lintian_report" ] && echo "$lintian_report"
+check "lintian: no error" bash -c "! grep -q '^E:' <<<\"\$1\"" _ "$lintian_report"
+for size in 16 24 32 48 64 128 256; do
+  [ -s "$contents/usr/share/icons/hicolor/${size}x$size/apps/$app.png" ] || check "icon $size px" false
+done
+
+# Installed as a user installs it, tested there, removed without a trace.
+mapfile -t files < <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {sub(/^\./, "", $6); print $6}')
+if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" 2>&1; then
+  check "apt-get install: /usr/bin/vireno from the package" \
+    bash -c '[ "$(dpkg-query -S /usr/bin/vireno)" = "vireno: /usr/bin/vireno" ]'
+  check "the native e2e suite passes on /usr/bin/vireno" \
+    bash tests/e2e/run.sh native build/native /usr/bin/vireno
+  "${as_root[@]}" apt-get remove --purge -y -q vireno >>"$work/apt.log" 2>&1
+  left=()
+  for file in "${files[@]}"; do [ -e "$file" ] && left+=("$file"); done
+  check "apt-get remove --purge: none of its ${#files[@]} files left (${left[*]:-none})" [ ${#left[@]} -eq 0 ]
+else
+  cat "$work/apt.log"
+  check "apt-get install ./dist/$(basename "$deb")" false
+fi
+
+# The zip as a Windows user unpacks it, with its example settings unchanged.
+unzip -q "$zip" -d "$work/unzipped"
+check "the Windows e2e suite passes on the unpacked vireno.exe with vireno.ini.example" \
+  bash tests/e2e/run.sh windows build/windows "$work/unzipped/vireno.exe" "$work/unzipped/vireno.ini.example"
+
+# Byte for byte the same from two clean clones in two other folders.
+for clone in "$work/a/vireno" "$work/b/elsewhere/src"; do
+  git clone -q "$root" "$clone"
+  bash "$clone/scripts/release.sh" >"$clone.log" 2>&1 || { tail -20 "$clone.log"; }
+done
+sums_a=$(cat "$work/a/vireno/dist/SHA256SUMS" 2>/dev/null)
+sums_b=$(cat "$work/b/elsewhere/src/dist/SHA256SUMS" 2>/dev/null)
+echo "$sums_a"
+check "two clean clones in two folders build identical SHA256SUMS" \
+  bash -c '[ -n "$1" ] && [ "$1" = "$2" ]' _ "$sums_a" "$sums_b"
+if [ "$sums_a" != "$(cat dist/SHA256SUMS)" ]; then
+  echo "note: this tree's dist/ differs from its last commit's (uncommitted changes?)"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
