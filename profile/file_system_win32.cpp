@@ -204,9 +204,8 @@ class TemporaryFile {
     }
   }
   ~TemporaryFile() {
-    Close();
-    if (!kept_ && !path_.empty()) {
-      DeleteFileW(path_.c_str());
+    if (!kept_) {
+      Discard();
     }
   }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -218,6 +217,14 @@ class TemporaryFile {
   // Closes the handle; false with the last error set when the close fails.
   bool Close() { return !valid() || CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)); }
   void Keep() { kept_ = true; }
+  // Closes and removes the file now.
+  void Discard() {
+    Close();
+    if (!path_.empty()) {
+      DeleteFileW(path_.c_str());
+      path_.clear();
+    }
+  }
 
  private:
   std::wstring path_;
@@ -424,6 +431,7 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
   if (!MoveOver(temporary, wide_path, path)) {
     // Another program keeps the target open without delete sharing, as the
     // C runtime and most programs open files; it still lets others write.
+    temporary.Discard();
     RewriteInPlace(wide_path, content, path);
     return;
   }
