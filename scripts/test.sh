@@ -2,7 +2,8 @@
 # The whole test suite from a fresh Debian 12 machine: installs what is
 # missing, builds both programs with warnings as errors, and runs every unit
 # and end-to-end test natively and under Wine, then the unit suite and the
-# fuzzers under AddressSanitizer and UndefinedBehaviorSanitizer.
+# fuzzers under AddressSanitizer and UndefinedBehaviorSanitizer; then builds
+# the release and checks it as installed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -17,6 +18,9 @@ for preset in native windows sanitize; do
     bash scripts/lint.sh
   fi
 done
+
+echo "=== release: build, validate, install, reproduce"
+bash scripts/check-release.sh
 
 # Both dialogs side by side, for people to compare.
 if [ -s build/windows/vireno-window.png ] && [ -s build/native/vireno-window.png ]; then
