@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Start-up time to a visible window: the program against a minimal one that
-# opens an empty window, alternating runs in one Xvfb session, with the
-# median of each and their ratio. Also the program's peak memory.
+# Start-up time to a visible window: the program against its yardstick (the
+# plainest program that shows the same dialog), alternating runs in one Xvfb
+# session; the median of each with its spread, their ratio, and the peak
+# memory of each. Ends only the processes it starts, by process id.
 #
-#   bench/startup.sh windows|native [RUNS]
+#   bench/startup.sh windows|native [RUNS]     (RUNS: 15 unless given)
 set -uo pipefail
 kind="$1"
-runs="${2:-9}"
+runs="${2:-15}"
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/$kind"
 work=$(mktemp -d)
@@ -17,11 +18,11 @@ export NO_AT_BRIDGE=1
 if [ "$kind" = windows ]; then
   "$root/scripts/wine-prefix" "$WINEPREFIX"
   program=(wine "$build/window/win32/vireno.exe")
-  minimal=(wine "$build/bench/minimal_window.exe")
+  yardstick=(wine "$build/bench/yardstick.exe")
 else
   "$root/scripts/wine-prefix" "$WINEPREFIX" --drive-only
   program=("$build/window/gtk/vireno")
-  minimal=("$build/bench/minimal_window")
+  yardstick=("$build/bench/yardstick")
 fi
 mkdir -p "$WINEPREFIX/drive_c/progdvb"
 printf 'x\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = sct.txt\r\nEXTASI_FILE    =extasi.txt\r\n' \
@@ -29,51 +30,55 @@ printf 'x\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = sct.txt\r\nEXTASI_FILE    =extasi
 
 source "$root/scripts/xvfb.sh"
 start_xvfb || exit 2
-[ "$kind" = windows ] && wineserver -p  # keep the server up, as on a running desktop
+server_pid=""
+if [ "$kind" = windows ]; then
+  wineserver -p &  # kept up, as on a running desktop
+  server_pid=$!
+fi
+trap '[ -n "$server_pid" ] && WINEPREFIX="$WINEPREFIX" wineserver -k; stop_xvfb; rm -rf "$work"' EXIT
 
-time_to_window() {  # time_to_window TITLE COMMAND... -> milliseconds
-  local title="$1" start end pid
+# time_to_window TITLE COMMAND... -> "MILLISECONDS PEAK_KIB": the time until
+# the window is visible, then the peak memory of the process once it is.
+time_to_window() {
+  local title="$1" start end pid peak
   shift
+  # The window of the previous run may outlive its process for a moment.
+  for _ in $(seq 500); do
+    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || break
+    sleep 0.01
+  done
   start=$(date +%s%N)
   "$@" >/dev/null 2>&1 &
   pid=$!
   local deadline=$((start + 30000000000))
   until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
     [ "$(date +%s%N)" -lt "$deadline" ] || { echo "no window \"$title\" from $*" >&2; exit 1; }
-    sleep 0.01
+    sleep 0.005
   done
   end=$(date +%s%N)
+  sleep 0.5
+  peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
   kill "$pid" 2>/dev/null
-  [ "$kind" = windows ] && pkill -f 'vireno.exe|minimal_window.exe'
   wait "$pid" 2>/dev/null
-  echo $(((end - start) / 1000000))
+  echo "$(((end - start) / 1000000)) ${peak:-0}"
 }
 
-median() { sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
+# summary VALUES... -> "median (min-max)"
+summary() {
+  printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END{printf "%d (%d-%d)", a[int((NR+1)/2)], a[1], a[NR]}'
+}
 
-time_to_window "minimal window" "${minimal[@]}" >/dev/null  # warm the caches
-p=()
-m=()
+time_to_window "yardstick SCT/Extasi" "${yardstick[@]}" >/dev/null  # warm the caches
+p=() y=() pm=() ym=()
 for _ in $(seq "$runs"); do
-  p+=("$(time_to_window "Cambio SCT/Extasi" "${program[@]}")")
-  m+=("$(time_to_window "minimal window" "${minimal[@]}")")
+  read -r ms kib < <(time_to_window "Cambio SCT/Extasi" "${program[@]}")
+  p+=("$ms") pm+=("$kib")
+  read -r ms kib < <(time_to_window "yardstick SCT/Extasi" "${yardstick[@]}")
+  y+=("$ms") ym+=("$kib")
 done
-pm=$(printf '%s\n' "${p[@]}" | median)
-mm=$(printf '%s\n' "${m[@]}" | median)
-echo "$kind start-up to a visible window, median of $runs: vireno ${pm} ms, minimal ${mm} ms, ratio $(awk -v a="$pm" -v b="$mm" 'BEGIN{printf "%.2f", a/b}')"
-
-peak_kib() {  # peak_kib COMMAND... -> max RSS after 3 s with the window open
-  /usr/bin/time -f '%M' -o "$work/peak" "$@" >/dev/null 2>&1 &
-  local timed=$!
-  sleep 3
-  pkill -f "^$1"
-  wait "$timed"
-  tail -n 1 "$work/peak"
-}
-if [ "$kind" = native ]; then
-  echo "native peak memory (max RSS): vireno $(peak_kib "${program[@]}") KiB, minimal $(peak_kib "${minimal[@]}") KiB"
-fi
-
-[ "$kind" = windows ] && wineserver -k
-stop_xvfb
-rm -rf "$work"
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
+echo "$kind start-up to a visible window, median (min-max) of $runs runs:" \
+  "vireno $(summary "${p[@]}") ms, yardstick $(summary "${y[@]}") ms," \
+  "ratio $(awk -v a="$(median "${p[@]}")" -v b="$(median "${y[@]}")" 'BEGIN{printf "%.2f", a/b}')"
+echo "$kind peak memory (VmHWM) with the window open, median: vireno $(median "${pm[@]}") KiB," \
+  "yardstick $(median "${ym[@]}") KiB"

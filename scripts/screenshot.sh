@@ -17,7 +17,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-screenshot.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" NO_AT_BRIDGE=1
 pids=()
 xvfb_pid=""
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done; wineserver -k 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
+# errexit holds in the trap too: nothing in it may stop it before the end.
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; wineserver -k 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
 scripts/wine-prefix "$WINEPREFIX"
 mkdir -p "$WINEPREFIX/drive_c/progdvb"
 printf 'x\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = sct.txt\r\nEXTASI_FILE    =extasi.txt\r\n' \

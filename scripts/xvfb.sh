@@ -18,8 +18,11 @@ start_xvfb() {  # start_xvfb [WIDTHxHEIGHT]
   return 1
 }
 
-stop_xvfb() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+stop_xvfb() {  # safe in a trap under errexit: nothing here fails
+  if [ -n "${xvfb_pid:-}" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
   xvfb_pid=""
 }
 
