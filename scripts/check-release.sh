@@ -10,24 +10,13 @@
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
-passed=0
-failed=0
+source scripts/checks.sh
+check_label=release
 work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-check-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then
-    echo "ok    release: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAIL  release: $what"
-    failed=$((failed + 1))
-  fi
-}
 
 bash scripts/release.sh || { echo "0 passed, 1 failed"; exit 1; }
 version=$(sed -n 's/^#define VIRENO_VERSION_TEXT "\(.*\)"$/\1/p' window/version.h)
@@ -92,5 +81,4 @@ if [ "$sums_a" != "$(cat dist/SHA256SUMS)" ]; then
   echo "note: this tree's dist/ differs from its last commit's (uncommitted changes?)"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary

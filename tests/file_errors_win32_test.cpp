@@ -67,8 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
     CopyProfile, HeldTarget,
     testing::Values(HeldTargetCase{"ReadSharingReadWrite", GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, 0, "sct\r\n"},
-                    HeldTargetCase{"WriteSharingReadWrite", GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, 0, "sct\r\n"},
                     HeldTargetCase{"SharingEverything", GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                                    "sct\r\n"},

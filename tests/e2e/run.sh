@@ -18,6 +18,7 @@ build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 scripts="$here/../../scripts"
 source "$scripts/xvfb.sh"
+source "$scripts/checks.sh"
 
 case "$kind" in
   windows)
@@ -39,6 +40,7 @@ esac
 settings_file="${4:-}"
 echo "e2e: testing $program${settings_file:+ with the settings file $settings_file}"
 
+check_label="$kind"
 caption="Cambio SCT/Extasi"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-e2e.XXXXXX")
 export WINEPREFIX="$work/prefix"
@@ -46,8 +48,6 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # No accessibility bus in a bare X session: GTK would wait for one.
 export NO_AT_BRIDGE=1
 progdvb="$WINEPREFIX/drive_c/progdvb"
-passed=0
-failed=0
 xvfb_pid=""
 wm_pid=""
 holder_pid=""
@@ -63,17 +63,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then
-    echo "ok    $kind: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAIL  $kind: $what"
-    failed=$((failed + 1))
-  fi
-}
 
 start_display() {
   start_xvfb || exit 2
@@ -413,5 +402,4 @@ scenario_copy_fault "missing folder" 76 sct.txt 'c:\nothere\' none
 scenario_copy_fault "source is a folder" 75 "" 'c:\progdvb\' none
 take_screenshot
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary
