@@ -5,24 +5,11 @@
 #include <gtk/gtk.h>
 
 #include "window/cambio_layout.h"
-
-namespace {
+#include "window/gtk/gtk_layout.h"
 
 namespace layout = vireno::layout;
-
-int Pixels(int twips) {
-  return layout::ToPixels(twips, 96);
-}
-
-GtkWidget* AddOption(GtkWidget* fixed, GtkWidget* group_member, const layout::ControlBox& box) {
-  GtkWidget* option =
-      gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(group_member), box.caption);
-  gtk_widget_set_size_request(option, Pixels(box.width), Pixels(box.height));
-  gtk_fixed_put(GTK_FIXED(fixed), option, Pixels(box.left), Pixels(box.top));
-  return option;
-}
-
-}  // namespace
+using vireno::gtk_layout::Pixels;
+using vireno::gtk_layout::PlaceOption;
 
 int main() {
   gtk_init(nullptr, nullptr);
@@ -35,8 +22,8 @@ int main() {
   GtkWidget* fixed = gtk_fixed_new();
   gtk_widget_set_size_request(fixed, Pixels(layout::kClientWidth), Pixels(layout::kClientHeight));
   gtk_container_add(GTK_CONTAINER(window), fixed);
-  GtkWidget* first = AddOption(fixed, nullptr, layout::kOption1);
-  AddOption(fixed, first, layout::kOption2);
+  GtkWidget* first = PlaceOption(fixed, nullptr, layout::kOption1);
+  PlaceOption(fixed, first, layout::kOption2);
   g_signal_connect(window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
   gtk_widget_show_all(window);
   gtk_main();

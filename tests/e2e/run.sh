@@ -278,10 +278,22 @@ scenario_close_at_once() {
   check "close at once: nothing written" no_target
 }
 
+# Starts the program, chooses Sct, dismisses the error report that follows and
+# waits for the program to end (exit_code).
+choose_sct_and_dismiss_report() {
+  local window box
+  launch
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  box=$(find_window vireno 20)
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+}
+
 # A copy that fails on the file system: the report with its number, the end
 # of the program, and not one user file changed.
 scenario_copy_fault() {  # NAME EXPECTED_NUMBER SCTFILE BASEDIR LOCK
-  local name="$1" expected="$2" lock="$5" window box before
+  local name="$1" expected="$2" lock="$5" before
   set_up_files "$3" "$4"
   printf 'OLD\r\n' >"$progdvb/vireno.txt"
   case "$lock" in
@@ -289,13 +301,8 @@ scenario_copy_fault() {  # NAME EXPECTED_NUMBER SCTFILE BASEDIR LOCK
     read-only) chmod 444 "$progdvb/vireno.txt" ;;
   esac
   before=$(cd "$progdvb" && sha256sum * | sort)
-  launch
-  window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
-  box=$(find_window vireno 20)
+  choose_sct_and_dismiss_report
   check "$name: the report says $expected" report_says "Run-time error $expected:"
-  [ -n "$box" ] && press "$box" Return
-  wait_exit 20
   chattr -i "$progdvb/vireno.txt" 2>/dev/null
   check "$name: exit code $expected (got $exit_code)" [ "$exit_code" -eq "$expected" ]
   check "$name: no user file changed" [ "$before" = "$(cd "$progdvb" && sha256sum * | sort)" ]
@@ -343,14 +350,8 @@ scenario_disk_full() {
   printf 'SCT %012000d\r\n' 0 >"$small/sct.txt"
   printf 'EXTASI\r\n' >"$small/extasi.txt"
   printf 'OLD\r\n' >"$small/vireno.txt"
-  launch
-  local window box
-  window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
-  box=$(find_window vireno 20)
+  choose_sct_and_dismiss_report
   check "disk full: the report says 61 Disk full" report_says "Run-time error 61: Disk full"
-  [ -n "$box" ] && press "$box" Return
-  wait_exit 20
   check "disk full: exit code 61 (got $exit_code)" [ "$exit_code" -eq 61 ]
   check "disk full: the target keeps the old profile" [ "$(cat "$small/vireno.txt")" = $'OLD\r' ]
   check "disk full: no temporary file left" files_are "extasi.txt sct.txt vireno.txt " "$small"

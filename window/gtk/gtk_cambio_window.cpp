@@ -3,28 +3,12 @@
 #include <cstdio>
 
 #include "window/cambio_layout.h"
+#include "window/gtk/gtk_layout.h"
 
 namespace vireno {
 
-namespace {
-
-// GTK lays out in logical pixels and scales them with the monitor itself, so
-// the twips convert at the reference 96 DPI.
-constexpr int kLogicalDpi = 96;
-
-int Pixels(int twips) {
-  return layout::ToPixels(twips, kLogicalDpi);
-}
-
-GtkWidget* PlaceOption(GtkWidget* fixed, GtkWidget* group_member, const layout::ControlBox& box) {
-  GtkWidget* option =
-      gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(group_member), box.caption);
-  gtk_widget_set_size_request(option, Pixels(box.width), Pixels(box.height));
-  gtk_fixed_put(GTK_FIXED(fixed), option, Pixels(box.left), Pixels(box.top));
-  return option;
-}
-
-}  // namespace
+using gtk_layout::Pixels;
+using gtk_layout::PlaceOption;
 
 GtkCambioWindow::GtkCambioWindow() {
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
