@@ -37,11 +37,14 @@ if [ "$kind" = windows ]; then
 fi
 trap '[ -n "$server_pid" ] && WINEPREFIX="$WINEPREFIX" wineserver -k; stop_xvfb; rm -rf "$work"' EXIT
 
-# time_to_window TITLE COMMAND... -> "MILLISECONDS PEAK_KIB": the time until
-# the window is visible, then the peak memory of the process once it is.
+# time_to_window TITLE COMMAND... sets ms and kib: the time until the window
+# is visible, then the peak memory of the process once it is. Fails, with
+# nothing set, when the program ends or shows no window within 30 s (an X
+# connection refused by a busy Xvfb, for one).
 time_to_window() {
   local title="$1" start end pid peak
   shift
+  ms="" kib=""
   # The window of the previous run may outlive its process for a moment.
   for _ in $(seq 500); do
     xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || break
@@ -52,7 +55,11 @@ time_to_window() {
   pid=$!
   local deadline=$((start + 30000000000))
   until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do
-    [ "$(date +%s%N)" -lt "$deadline" ] || { echo "no window \"$title\" from $*" >&2; exit 1; }
+    if ! kill -0 "$pid" 2>/dev/null || [ "$(date +%s%N)" -ge "$deadline" ]; then
+      kill "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      return 1
+    fi
     sleep 0.005
   done
   end=$(date +%s%N)
@@ -60,7 +67,21 @@ time_to_window() {
   peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
-  echo "$(((end - start) / 1000000)) ${peak:-0}"
+  [ -n "$peak" ] || return 1
+  ms=$(((end - start) / 1000000)) kib="$peak"
+}
+
+# measure TITLE COMMAND...: time_to_window, tried again after a failed run
+# (never counted) up to three times; counts the retries.
+retries=0
+measure() {
+  local attempt
+  for attempt in 1 2 3 4; do
+    time_to_window "$@" && return 0
+    [ "$attempt" -lt 4 ] && retries=$((retries + 1))
+  done
+  echo "startup: no window \"$1\" from ${*:2} in four tries" >&2
+  exit 1
 }
 
 # summary VALUES... -> "median (min-max)"
@@ -68,12 +89,13 @@ summary() {
   printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END{printf "%d (%d-%d)", a[int((NR+1)/2)], a[1], a[NR]}'
 }
 
-time_to_window "yardstick SCT/Extasi" "${yardstick[@]}" >/dev/null  # warm the caches
+measure "yardstick SCT/Extasi" "${yardstick[@]}"  # warm the caches
+retries=0
 p=() y=() pm=() ym=()
 for _ in $(seq "$runs"); do
-  read -r ms kib < <(time_to_window "Cambio SCT/Extasi" "${program[@]}")
+  measure "Cambio SCT/Extasi" "${program[@]}"
   p+=("$ms") pm+=("$kib")
-  read -r ms kib < <(time_to_window "yardstick SCT/Extasi" "${yardstick[@]}")
+  measure "yardstick SCT/Extasi" "${yardstick[@]}"
   y+=("$ms") ym+=("$kib")
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
@@ -82,3 +104,4 @@ echo "$kind start-up to a visible window, median (min-max) of $runs runs:" \
   "ratio $(awk -v a="$(median "${p[@]}")" -v b="$(median "${y[@]}")" 'BEGIN{printf "%.2f", a/b}')"
 echo "$kind peak memory (VmHWM) with the window open, median: vireno $(median "${pm[@]}") KiB," \
   "yardstick $(median "${ym[@]}") KiB"
+echo "$kind runs retried after a failed start (not counted): $retries"

@@ -25,11 +25,13 @@ case "$kind" in
     program="${3:-$build/window/win32/vireno.exe}"
     window_dump="$build/tests/e2e/dump_window.exe"
     hold_open=(wine "$build/tests/e2e/hold_open.exe")
+    take_foreground=(wine "$build/tests/e2e/take_foreground.exe")
     ;;
   native)
     program="${3:-$build/window/gtk/vireno}"
     window_dump=""
     hold_open=()
+    take_foreground=()
     ;;
   *)
     echo "usage: $0 windows|native BUILD_DIR" >&2
@@ -162,6 +164,10 @@ target_is() {  # target_is EXPECTED-PRINTF-FORMAT (waits up to 5 s for it)
   done
   return 1
 }
+target_stays() {  # target_stays EXPECTED-PRINTF-FORMAT (for a second)
+  sleep 1
+  [ "$(od -An -c <"$progdvb/vireno.txt")" = "$(printf "$1" | od -An -c)" ]
+}
 no_target() { [ ! -e "$progdvb/vireno.txt" ]; }
 no_window() { ! xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; }
 report_says() { grep -q "$1" "$log"; }
@@ -276,6 +282,70 @@ scenario_close_at_once() {
   wait_exit 20
   check "close at once: exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
   check "close at once: nothing written" no_target
+}
+
+# Esc and Enter belong to a Cancel and a default button, which the window
+# has not: they write nothing and leave it open. (In GTK, Enter activates the
+# focused option, as a click does.)
+scenario_esc_and_enter() {
+  set_up_files
+  launch
+  local window
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] || { check "Esc and Enter: the window opens" false; return; }
+  sleep 1
+  click_extasi "$window"
+  target_is 'EXTASI 12226 V 27500\r\n'
+  printf 'BY HAND\r\n' >"$progdvb/vireno.txt"
+  press "$window" Escape
+  check "Esc: the target is not rewritten" target_stays 'BY HAND\r\n'
+  if [ "$kind" = windows ]; then
+    click_sct "$window"
+    target_is 'SCT 11766 H 27500\r\n'
+    printf 'BY HAND AGAIN\r\n' >"$progdvb/vireno.txt"
+    press "$window" Return
+    check "Enter: the target is not rewritten" target_stays 'BY HAND AGAIN\r\n'
+  fi
+  check "Esc and Enter: the window is still open" find_window "$caption" 2
+  press "$window" alt+F4
+  wait_exit 20
+  check "Esc and Enter: Alt+F4 ends with exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
+}
+
+# Another program takes the foreground and gives it back, as Alt+Tab does:
+# the keyboard works on where the focus was.
+scenario_focus_after_switch() {
+  set_up_files
+  launch
+  local window other_pid other
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] || { check "switch away and back: the window opens" false; return; }
+  sleep 1
+  click_sct "$window"
+  target_is 'SCT 11766 H 27500\r\n'
+  if [ "$kind" = windows ]; then
+    check "switch away and back: another window took the foreground and gave it back" \
+      grep -q back <("${take_foreground[@]}" "$caption" 2>&1)
+  else
+    xmessage -title "another program" "another program" >/dev/null 2>&1 &
+    other_pid=$!
+    other=$(find_window "another program" 20)
+    [ -n "$other" ] && xdotool windowactivate --sync "$other" 2>/dev/null
+    check "switch away and back: another window took the focus" \
+      [ "$(xdotool getactivewindow 2>/dev/null)" = "$other" ]
+    kill "$other_pid" 2>/dev/null
+    wait "$other_pid" 2>/dev/null
+    for _ in $(seq 50); do
+      [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
+      sleep 0.1
+    done
+  fi
+  sleep 0.5
+  xdotool key Down
+  check "switch away and back: Down chooses Extasi" target_is 'EXTASI 12226 V 27500\r\n'
+  press "$window" alt+F4
+  wait_exit 20
+  check "switch away and back: Alt+F4 ends with exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
 }
 
 # Starts the program, chooses Sct, dismisses the error report that follows and
@@ -393,6 +463,8 @@ scenario_missing_settings
 scenario_normal_run
 scenario_failing_copy
 scenario_close_at_once
+scenario_esc_and_enter
+scenario_focus_after_switch
 scenario_target_held_open
 scenario_disk_full
 scenario_copy_fault "read-only target (immutable)" 70 sct.txt 'c:\progdvb\' immutable

@@ -11,8 +11,8 @@ namespace vireno {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"vireno.Cambio";
-constexpr int kOption1Id = 1;
-constexpr int kOption2Id = 2;
+constexpr int kOption1Id = IDC_OPTION1;
+constexpr int kOption2Id = IDC_OPTION2;
 
 // A fixed dialog frame with a caption and a close box, nothing to resize,
 // minimise or maximise.
@@ -150,6 +150,13 @@ void Win32CambioWindow::EndProgram(int exit_code) {
   }
 }
 
+void Win32CambioWindow::RestoreFocus() {
+  HWND focus = IsWindow(focus_) ? focus_ : option1_;
+  if (focus != nullptr) {
+    SetFocus(focus);
+  }
+}
+
 void Win32CambioWindow::OnOptionClicked(int id, HWND control) {
   // A radio button also reports a click when it merely takes the focus, and
   // then it is not checked: only a real choice leaves it checked.
@@ -172,6 +179,21 @@ LRESULT Win32CambioWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lpa
         return 0;
       }
       break;
+    case WM_ACTIVATE:
+      // As a dialog does: the focus leaves with the window and comes back to
+      // the same option, rather than to the frame, where no key works.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) {
+          focus_ = focus;
+        }
+      } else {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_DPICHANGED:
       Layout(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;

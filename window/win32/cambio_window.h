@@ -25,6 +25,9 @@ class Win32CambioWindow final : public CambioView {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void OnOptionClicked(int id, HWND control);
+  // Gives the focus back to the option that last had it (the first option
+  // before any had it).
+  void RestoreFocus();
   // Sizes the window and places the controls for `dpi`; `suggested` is where
   // Windows wants the window after a DPI change, or null to centre it.
   void Layout(UINT dpi, const RECT* suggested);
@@ -34,6 +37,7 @@ class Win32CambioWindow final : public CambioView {
   HWND window_ = nullptr;
   HWND option1_ = nullptr;
   HWND option2_ = nullptr;
+  HWND focus_ = nullptr;  // the option that had the focus when the window was left
   HFONT font_ = nullptr;
   CambioEvents* events_ = nullptr;
   int exit_code_ = 0;
