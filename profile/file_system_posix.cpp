@@ -7,10 +7,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "profile/code_page_posix.h"
 #include "profile/error.h"
 #include "profile/file_system.h"
 #include "profile/host_path_posix.h"
@@ -79,11 +84,14 @@ ErrorCode ErrorFromErrno(int error, Step step, const std::string& host_path) {
   throw RuntimeError(ErrorFromErrno(error, step, host_path), path);
 }
 
+// The path in the file system's encoding (UTF-8), mapped onto this machine.
 std::string HostPathOrRaise(const std::string& path) {
-  if (path.empty()) {
+  CheckPathName(path);
+  std::string utf8;
+  if (!CodePageToUtf8(path, AnsiCodePage(), utf8, false)) {
     throw RuntimeError(ErrorCode::kBadFileName, path);
   }
-  return HostPath(path);
+  return HostPath(utf8);
 }
 
 // Closes a descriptor when it goes out of scope, unless released first.
@@ -172,7 +180,7 @@ class TemporaryFile {
         FolderOf(host_path) + "/" + TemporaryPrefix(host_path) + std::to_string(getpid()) + "-";
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
       path_ = stem + std::to_string((seed + attempt) % 1000000007ULL) + ".tmp";
-      fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
       if (fd_ >= 0 || errno != EEXIST) {
         break;
       }
@@ -200,6 +208,13 @@ class TemporaryFile {
   // Closes the descriptor; false with errno set when the close fails.
   bool Close() { return fd_ < 0 || close(std::exchange(fd_, -1)) == 0; }
   void Keep() { kept_ = true; }
+  // Removes the name now; the descriptor stays open.
+  void Unlink() {
+    if (!path_.empty()) {
+      unlink(path_.c_str());
+      path_.clear();
+    }
+  }
 
  private:
   std::string path_;
@@ -207,8 +222,14 @@ class TemporaryFile {
   bool kept_ = false;
 };
 
+// A copy in another process namespace or on another machine sharing the
+// folder has a process number that means nothing here: its file is left
+// alone while it may still be written.
+constexpr std::time_t kStaleAfterSeconds = std::time_t{10} * 60;
+
 // Removes temporary files that copies killed before their rename left
-// behind: those whose process no longer runs.
+// behind: those whose process does not run here and that nobody has written
+// for ten minutes.
 void RemoveStaleTemporaries(const std::string& host_path) {
   const std::string folder = FolderOf(host_path);
   const std::string prefix = TemporaryPrefix(host_path);
@@ -224,25 +245,34 @@ void RemoveStaleTemporaries(const std::string& host_path) {
     }
     char* end = nullptr;
     const long owner = std::strtol(name.c_str() + prefix.size(), &end, 10);
-    if (owner > 0 && *end == '-' && kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH) {
+    if (owner <= 0 || *end != '-' || kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH) {
+      continue;
+    }
+    struct stat info {};
+    if (fstatat(dirfd(dir.get()), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        std::time(nullptr) - info.st_mtime >= kStaleAfterSeconds) {
       unlinkat(dirfd(dir.get()), name.c_str(), 0);
     }
   }
 }
 
-// Rewrites the target where it stands, for a folder that takes no new file:
-// the new content goes over the old from the start and the file is then cut
-// to its length. A reader sees the old content or the new one, or for a
-// moment the new one followed by the old tail; never an empty file.
-void RewriteInPlace(const std::string& host_path, std::string_view content,
+// The next piece of the new content from `offset` on; empty at its end.
+using ContentAt = std::function<std::string_view(std::size_t offset)>;
+
+// Rewrites the target where it stands, so that every name of the file keeps
+// showing it: the new content goes over the old from the start and the file
+// is then cut to its length. A reader sees the old content or the new one, or
+// for a moment the new one followed by the old tail; never an empty file.
+void RewriteInPlace(const std::string& host_path, const ContentAt& content_at,
                     const std::string& path) {
-  FileDescriptor file(open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+  FileDescriptor file(open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) {
     Raise(errno, Step::kOpen, host_path, path);
   }
-  for (std::size_t done = 0; done < content.size();) {
+  std::size_t done = 0;
+  for (std::string_view piece = content_at(0); !piece.empty(); piece = content_at(done)) {
     const ssize_t written =
-        pwrite(file.get(), content.data() + done, content.size() - done, static_cast<off_t>(done));
+        pwrite(file.get(), piece.data(), piece.size(), static_cast<off_t>(done));
     if (written < 0 && errno == EINTR) {
       continue;
     }
@@ -251,7 +281,7 @@ void RewriteInPlace(const std::string& host_path, std::string_view content,
     }
     done += static_cast<std::size_t>(written);
   }
-  if (ftruncate(file.get(), static_cast<off_t>(content.size())) != 0) {
+  if (ftruncate(file.get(), static_cast<off_t>(done)) != 0) {
     Raise(errno, Step::kTransfer, host_path, path);
   }
   SyncAndClose(file, host_path, path);
@@ -261,7 +291,8 @@ void RewriteInPlace(const std::string& host_path, std::string_view content,
 
 InputFile::InputFile(const std::string& path) : path_(path) {
   const std::string host_path = HostPathOrRaise(path);
-  FileDescriptor file(open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  // Without waiting: opening a pipe for reading would wait for a writer.
+  FileDescriptor file(open(host_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) {
     Raise(errno, Step::kOpen, host_path, path);
   }
@@ -269,14 +300,20 @@ InputFile::InputFile(const std::string& path) : path_(path) {
   if (fstat(file.get(), &info) != 0) {
     Raise(errno, Step::kOpen, host_path, path);
   }
-  if (S_ISDIR(info.st_mode)) {
-    Raise(EISDIR, Step::kOpen, host_path, path);
+  if (!S_ISREG(info.st_mode)) {
+    throw RuntimeError(ErrorCode::kPathFileAccessError, path);
   }
   handle_ = file.release();
 }
 
 InputFile::~InputFile() {
-  close(static_cast<int>(handle_));
+  Close();
+}
+
+void InputFile::Close() {
+  if (handle_ >= 0) {
+    close(static_cast<int>(std::exchange(handle_, -1)));
+  }
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
@@ -291,60 +328,158 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   }
 }
 
-void ReplaceFileContent(const std::string& path, std::string_view content) {
-  const std::string host_path = FollowLinks(HostPathOrRaise(path), path);
-
-  struct stat existing {};
-  const bool exists = stat(host_path.c_str(), &existing) == 0;
-  if (exists) {
-    if (!S_ISREG(existing.st_mode)) {
-      Raise(EISDIR, Step::kOpen, host_path, path);
+class FileReplacement::Platform {
+ public:
+  explicit Platform(const std::string& path)
+      : path_(path), host_path_(FollowLinks(HostPathOrRaise(path), path)) {
+    struct stat existing {};
+    exists_ = stat(host_path_.c_str(), &existing) == 0;
+    if (exists_) {
+      if (!S_ISREG(existing.st_mode)) {
+        throw RuntimeError(ErrorCode::kPathFileAccessError, path_);
+      }
+      // Ask the system whether the target may be written, without touching it.
+      FileDescriptor probe(open(host_path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+      if (probe.get() < 0) {
+        Raise(errno, Step::kOpen, host_path_, path_);
+      }
+      // A rename would leave the other names showing the old file.
+      hard_linked_ = existing.st_nlink > 1;
     }
-    // Ask the system whether the target may be written, without touching it.
-    FileDescriptor probe(open(host_path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (probe.get() < 0) {
-      Raise(errno, Step::kOpen, host_path, path);
+    temporary_.emplace(host_path_);
+    if (!temporary_->valid()) {
+      const int error = errno;
+      temporary_.reset();
+      if (exists_ && (error == EACCES || error == EPERM || error == EROFS)) {
+        return;  // the folder takes no new file: the content is held here
+      }
+      Raise(error, Step::kCreate, host_path_, path_);
+    }
+    if (exists_) {
+      // Keep the target's owner where allowed, and its permission bits.
+      (void)!fchown(temporary_->fd(), existing.st_uid, existing.st_gid);
+      if (fchmod(temporary_->fd(), existing.st_mode & 07777) != 0) {
+        Raise(errno, Step::kReplace, host_path_, path_);
+      }
     }
   }
 
-  TemporaryFile temporary(host_path);
-  if (!temporary.valid()) {
-    const int error = errno;
-    if (exists && (error == EACCES || error == EPERM || error == EROFS)) {
-      RewriteInPlace(host_path, content, path);
+  void Write(std::string_view bytes) {
+    if (temporary_) {
+      WriteAll(temporary_->fd(), bytes, host_path_, path_);
+    } else {
+      held_.append(bytes);
+    }
+  }
+
+  void Commit() {
+    if (!temporary_) {
+      RewriteInPlace(
+          host_path_, [this](std::size_t offset) { return std::string_view(held_).substr(offset); },
+          path_);
       return;
     }
-    Raise(error, Step::kCreate, host_path, path);
-  }
-  if (exists) {
-    // Keep the target's owner where allowed, and its permission bits.
-    (void)!fchown(temporary.fd(), existing.st_uid, existing.st_gid);
-    if (fchmod(temporary.fd(), existing.st_mode & 07777) != 0) {
-      Raise(errno, Step::kReplace, host_path, path);
+    if (fsync(temporary_->fd()) != 0) {
+      Raise(errno, Step::kTransfer, host_path_, path_);
+    }
+    if (hard_linked_) {
+      RewriteFromTemporary();
+      return;
+    }
+    if (rename(temporary_->path().c_str(), host_path_.c_str()) != 0) {
+      const int error = errno;
+      // A folder with the sticky bit refuses to replace another user's file
+      // that the user may still write.
+      if (exists_ && (error == EPERM || error == EACCES)) {
+        RewriteFromTemporary();
+        return;
+      }
+      Raise(error, Step::kReplace, host_path_, path_);
+    }
+    temporary_->Keep();
+    if (!temporary_->Close()) {
+      Raise(errno, Step::kTransfer, host_path_, path_);
+    }
+    RemoveStaleTemporaries(host_path_);
+
+    // Make the rename itself durable.
+    FileDescriptor folder(open(FolderOf(host_path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0 && fsync(folder.get()) != 0 && errno != EINVAL) {
+      Raise(errno, Step::kTransfer, host_path_, path_);
     }
   }
-  WriteAll(temporary.fd(), content, host_path, path);
-  if (fsync(temporary.fd()) != 0) {
-    Raise(errno, Step::kTransfer, host_path, path);
-  }
-  if (!temporary.Close()) {
-    Raise(errno, Step::kTransfer, host_path, path);
-  }
-  if (rename(temporary.path().c_str(), host_path.c_str()) != 0) {
-    Raise(errno, Step::kReplace, host_path, path);
-  }
-  temporary.Keep();
-  RemoveStaleTemporaries(host_path);
 
-  // Make the rename itself durable.
-  FileDescriptor folder(open(FolderOf(host_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0 && fsync(folder.get()) != 0 && errno != EINVAL) {
-    Raise(errno, Step::kTransfer, host_path, path);
+ private:
+  // Copies the temporary file over the target in place. Its name goes
+  // first, so that nobody sees it beside the new target; the descriptor
+  // still reads it.
+  void RewriteFromTemporary() {
+    std::vector<char> buffer(std::size_t{64} * 1024);
+    const int fd = temporary_->fd();
+    temporary_->Unlink();
+    RewriteInPlace(
+        host_path_,
+        [&](std::size_t offset) {
+          for (;;) {
+            const ssize_t got = pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset));
+            if (got >= 0) {
+              return std::string_view(buffer.data(), static_cast<std::size_t>(got));
+            }
+            if (errno != EINTR) {
+              Raise(errno, Step::kTransfer, host_path_, path_);
+            }
+          }
+        },
+        path_);
+  }
+
+  std::string path_;
+  std::string host_path_;
+  bool exists_ = false;
+  bool hard_linked_ = false;
+  std::optional<TemporaryFile> temporary_;
+  std::string held_;
+};
+
+FileReplacement::FileReplacement(const std::string& path)
+    : platform_(std::make_unique<Platform>(path)) {}
+
+FileReplacement::~FileReplacement() = default;
+
+void FileReplacement::Write(std::string_view bytes) {
+  platform_->Write(bytes);
+}
+
+void FileReplacement::Commit() {
+  platform_->Commit();
+}
+
+std::string ToUtf8(std::string_view text) {
+  std::string utf8;
+  CodePageToUtf8(text, AnsiCodePage(), utf8, true);
+  return utf8;
+}
+
+std::string LocalPathNote(const std::string& path) noexcept {
+  try {
+    // Only a drive letter hides where a path leads.
+    std::string utf8;
+    if (path.size() < 2 || path[1] != ':' || path.find('\0') != std::string::npos ||
+        !CodePageToUtf8(path, AnsiCodePage(), utf8, false)) {
+      return {};
+    }
+    return HostPath(utf8);
+  } catch (...) {
+    return {};
   }
 }
 
 std::size_t CharacterSize(std::string_view text) {
-  return text.empty() ? 0 : 1;
+  if (text.empty()) {
+    return 0;
+  }
+  const std::size_t size = CharacterSizeIn(AnsiCodePage(), static_cast<unsigned char>(text[0]));
+  return size < text.size() ? size : text.size();
 }
 
 }  // namespace vireno

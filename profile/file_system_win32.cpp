@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <cwchar>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,9 +84,7 @@ ErrorCode ErrorFromSystem(DWORD error, Step step, const std::wstring& wide_path)
 }
 
 std::wstring WidePathOrRaise(const std::string& path) {
-  if (path.empty()) {
-    throw RuntimeError(ErrorCode::kBadFileName, path);
-  }
+  CheckPathName(path);
   return Widen(path);
 }
 
@@ -189,9 +189,9 @@ class TemporaryFile {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
       path_ = stem + Decimal((seed + attempt) % 1000000007ULL) + L".tmp";
       // DELETE access lets the file be renamed through this very handle.
-      handle_ =
-          CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                      attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+      handle_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                            nullptr, CREATE_NEW,
+                            attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle_ != INVALID_HANDLE_VALUE ||
           (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)) {
         break;
@@ -243,8 +243,23 @@ bool ProcessRuns(DWORD id) {
   return runs;
 }
 
+// A copy in another process namespace (Wine beside the native program) or on
+// another machine sharing the folder has a process number that means nothing
+// here: its file is left alone while it may still be written.
+constexpr ULONGLONG kStaleAfter100ns = 10ULL * 60 * 10000000;
+
+bool WrittenLongAgo(const FILETIME& written) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const auto value = [](const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return value(now) > value(written) && value(now) - value(written) >= kStaleAfter100ns;
+}
+
 // Removes temporary files that copies killed before their move left
-// behind: those whose process no longer runs.
+// behind: those whose process does not run here and that nobody has written
+// for ten minutes.
 void RemoveStaleTemporaries(const std::wstring& wide_target) {
   const std::wstring folder = FolderOf(wide_target);
   const std::wstring prefix = TemporaryPrefix(wide_target);
@@ -260,18 +275,23 @@ void RemoveStaleTemporaries(const std::wstring& wide_target) {
     }
     wchar_t* end = nullptr;
     const unsigned long owner = std::wcstoul(name.c_str() + prefix.size(), &end, 10);
-    if (owner != 0 && *end == L'-' && !ProcessRuns(owner)) {
+    if (owner != 0 && *end == L'-' && !ProcessRuns(owner) &&
+        WrittenLongAgo(found.ftLastWriteTime)) {
       DeleteFileW((folder + name).c_str());
     }
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
-// Rewrites the target where it stands, for when it cannot be replaced: the
-// new content goes over the old from the start and the file is then cut to
-// its length. A reader sees the old content or the new one, or for a moment
-// the new one followed by the old tail; never an empty file.
-void RewriteInPlace(const std::wstring& wide_path, std::string_view content,
+// The next piece of the new content from `offset` on; empty at its end.
+using ContentAt = std::function<std::string_view(ULONGLONG offset)>;
+
+// Rewrites the target where it stands, so that every name of the file and
+// every program holding it keeps showing it: the new content goes over the
+// old from the start and the file is then cut to its length. A reader sees
+// the old content or the new one, or for a moment the new one followed by the
+// old tail; never an empty file.
+void RewriteInPlace(const std::wstring& wide_path, const ContentAt& content_at,
                     const std::string& path) {
   Handle file(CreateFileW(wide_path.c_str(), GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -279,7 +299,11 @@ void RewriteInPlace(const std::wstring& wide_path, std::string_view content,
   if (!file.valid()) {
     Raise(GetLastError(), Step::kOpen, wide_path, path);
   }
-  WriteAll(file.get(), content, wide_path, path);
+  ULONGLONG done = 0;
+  for (std::string_view piece = content_at(0); !piece.empty(); piece = content_at(done)) {
+    WriteAll(file.get(), piece, wide_path, path);
+    done += piece.size();
+  }
   if (!SetEndOfFile(file.get())) {
     Raise(GetLastError(), Step::kTransfer, wide_path, path);
   }
@@ -360,17 +384,28 @@ bool MoveOver(TemporaryFile& temporary, const std::wstring& wide_path, const std
 
 InputFile::InputFile(const std::string& path) : path_(path) {
   const std::wstring wide_path = WidePathOrRaise(path);
-  HANDLE file = CreateFileW(wide_path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  Handle file(CreateFileW(wide_path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) {
     Raise(GetLastError(), Step::kOpen, wide_path, path);
   }
-  handle_ = reinterpret_cast<std::intptr_t>(file);
+  // A device name (AUX, COM1, CON...) or a pipe opens too, and reading it
+  // would wait for ever.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+    throw RuntimeError(ErrorCode::kPathFileAccessError, path);
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file.release());
 }
 
 InputFile::~InputFile() {
-  CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  Close();
+}
+
+void InputFile::Close() {
+  if (handle_ != -1) {
+    CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)));
+  }
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
@@ -387,57 +422,151 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   return got;
 }
 
-void ReplaceFileContent(const std::string& path, std::string_view content) {
-  const std::wstring given = WidePathOrRaise(path);
-  const std::wstring wide_path = FollowLinks(given, GetFileAttributesW(given.c_str()));
+class FileReplacement::Platform {
+ public:
+  explicit Platform(const std::string& path) : path_(path) {
+    const std::wstring given = WidePathOrRaise(path);
+    wide_path_ = FollowLinks(given, GetFileAttributesW(given.c_str()));
 
-  const DWORD attributes = GetFileAttributesW(wide_path.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) {
-    Raise(GetLastError(), Step::kOpen, wide_path, path);
-  }
-  if (exists) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      throw RuntimeError(ErrorCode::kPathFileAccessError, path);
+    const DWORD attributes = GetFileAttributesW(wide_path_.c_str());
+    exists_ = attributes != INVALID_FILE_ATTRIBUTES;
+    if (!exists_ && GetLastError() != ERROR_FILE_NOT_FOUND) {
+      Raise(GetLastError(), Step::kOpen, wide_path_, path_);
     }
-    // A rename would replace a read-only file on some systems; the user
-    // marked it read-only, so it stays as it is.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      throw RuntimeError(ErrorCode::kPermissionDenied, path);
+    if (exists_) {
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw RuntimeError(ErrorCode::kPathFileAccessError, path_);
+      }
+      // A rename would replace a read-only file on some systems; the user
+      // marked it read-only, so it stays as it is.
+      if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw RuntimeError(ErrorCode::kPermissionDenied, path_);
+      }
+      Handle probe(CreateFileW(wide_path_.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!probe.valid()) {
+        Raise(GetLastError(), Step::kOpen, wide_path_, path_);
+      }
+      if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
+        throw RuntimeError(ErrorCode::kPathFileAccessError, path_);
+      }
+      // A rename would leave the other names showing the old file.
+      BY_HANDLE_FILE_INFORMATION information{};
+      hard_linked_ =
+          GetFileInformationByHandle(probe.get(), &information) && information.nNumberOfLinks > 1;
     }
-    Handle probe(CreateFileW(wide_path.c_str(), GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.valid()) {
-      Raise(GetLastError(), Step::kOpen, wide_path, path);
+
+    // The replacement starts with the attributes the user or other programs
+    // gave the target, since a rename keeps those of the new file.
+    temporary_.emplace(wide_path_, exists_ ? attributes & kKeptAttributes : 0);
+    if (!temporary_->valid()) {
+      const DWORD error = GetLastError();
+      temporary_.reset();
+      if (exists_ && error == ERROR_ACCESS_DENIED) {
+        return;  // the folder takes no new file: the content is held here
+      }
+      Raise(error, Step::kCreate, wide_path_, path_);
     }
   }
 
-  // The replacement starts with the attributes the user or other programs
-  // gave the target, since a rename keeps those of the new file.
-  TemporaryFile temporary(wide_path, exists ? attributes & kKeptAttributes : 0);
-  if (!temporary.valid()) {
-    const DWORD error = GetLastError();
-    if (exists && error == ERROR_ACCESS_DENIED) {
-      RewriteInPlace(wide_path, content, path);  // the folder takes no new file
+  void Write(std::string_view bytes) {
+    if (temporary_) {
+      WriteAll(temporary_->handle(), bytes, wide_path_, path_);
+    } else {
+      held_.append(bytes);
+    }
+  }
+
+  void Commit() {
+    if (!temporary_) {
+      RewriteInPlace(
+          wide_path_,
+          [this](ULONGLONG offset) {
+            return std::string_view(held_).substr(static_cast<std::size_t>(offset));
+          },
+          path_);
       return;
     }
-    Raise(error, Step::kCreate, wide_path, path);
+    if (!FlushFileBuffers(temporary_->handle())) {
+      Raise(GetLastError(), Step::kTransfer, wide_path_, path_);
+    }
+    // Another program may keep the target open without delete sharing, as
+    // the C runtime and most programs open files; it still lets others write.
+    if (hard_linked_ || !MoveOver(*temporary_, wide_path_, path_)) {
+      RewriteFromTemporary();
+      return;
+    }
+    temporary_->Keep();
+    temporary_->Close();
+    RemoveStaleTemporaries(wide_path_);
   }
-  WriteAll(temporary.handle(), content, wide_path, path);
-  if (!FlushFileBuffers(temporary.handle())) {
-    Raise(GetLastError(), Step::kTransfer, wide_path, path);
+
+ private:
+  // Copies the temporary file over the target in place, and removes it as
+  // soon as it has been read to its end.
+  void RewriteFromTemporary() {
+    const std::wstring temporary_path = temporary_->path();
+    temporary_->Keep();
+    temporary_->Close();  // a move may have closed it already
+    Handle source(CreateFileW(temporary_path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!source.valid()) {
+      const DWORD error = GetLastError();
+      DeleteFileW(temporary_path.c_str());
+      Raise(error, Step::kTransfer, wide_path_, path_);
+    }
+    std::vector<char> buffer(std::size_t{64} * 1024);
+    RewriteInPlace(
+        wide_path_,
+        [&](ULONGLONG /*offset*/) {
+          DWORD got = 0;
+          if (!ReadFile(source.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                        nullptr)) {
+            Raise(GetLastError(), Step::kTransfer, wide_path_, path_);
+          }
+          if (got == 0) {
+            CloseHandle(source.release());  // the file goes with its last handle
+          }
+          return std::string_view(buffer.data(), got);
+        },
+        path_);
   }
-  if (!MoveOver(temporary, wide_path, path)) {
-    // Another program keeps the target open without delete sharing, as the
-    // C runtime and most programs open files; it still lets others write.
-    temporary.Discard();
-    RewriteInPlace(wide_path, content, path);
-    return;
-  }
-  temporary.Keep();
-  temporary.Close();
-  RemoveStaleTemporaries(wide_path);
+
+  std::string path_;
+  std::wstring wide_path_;
+  bool exists_ = false;
+  bool hard_linked_ = false;
+  std::optional<TemporaryFile> temporary_;
+  std::string held_;
+};
+
+FileReplacement::FileReplacement(const std::string& path)
+    : platform_(std::make_unique<Platform>(path)) {}
+
+FileReplacement::~FileReplacement() = default;
+
+void FileReplacement::Write(std::string_view bytes) {
+  platform_->Write(bytes);
+}
+
+void FileReplacement::Commit() {
+  platform_->Commit();
+}
+
+std::string ToUtf8(std::string_view text) {
+  const std::wstring wide = Widen(std::string(text));
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+std::string LocalPathNote(const std::string& /*path*/) noexcept {
+  return {};  // Windows paths say where they lead
 }
 
 std::size_t CharacterSize(std::string_view text) {

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace vireno {
 
@@ -32,6 +33,40 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
     }
   }
   return {};
+}
+
+// The names of `rest` (slash-separated) as Windows resolves them, by text and
+// before any folder is looked at: trailing dots and spaces are dropped from
+// each name, "." goes, and ".." takes the name before it away; at the root it
+// stays at the root, and only a relative path keeps a leading "..".
+std::vector<std::string> ResolveNames(const std::string& rest, bool rooted) {
+  std::vector<std::string> names;
+  std::size_t pos = 0;
+  while (pos <= rest.size()) {
+    std::size_t next = rest.find('/', pos);
+    if (next == std::string::npos) {
+      next = rest.size();
+    }
+    std::string name = rest.substr(pos, next - pos);
+    pos = next + 1;
+    if (name != "." && name != "..") {
+      name.erase(name.find_last_not_of(". ") + 1);
+    }
+    if (name.empty() || name == ".") {
+      continue;
+    }
+    if (name == "..") {
+      if (!names.empty() && names.back() != "..") {
+        names.pop_back();
+        continue;
+      }
+      if (rooted) {
+        continue;
+      }
+    }
+    names.push_back(std::move(name));
+  }
+  return names;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -79,19 +114,9 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
 
   std::string mapped = root;
   bool matching = true;
-  std::size_t pos = 0;
-  while (pos < rest.size()) {
-    std::size_t next = rest.find('/', pos);
-    if (next == std::string::npos) {
-      next = rest.size();
-    }
-    const std::string name = rest.substr(pos, next - pos);
-    pos = next + 1;
-    if (name.empty()) {
-      continue;
-    }
+  for (const std::string& name : ResolveNames(rest, has_drive || !root.empty())) {
     std::string candidate = JoinPath(mapped, name);
-    if (matching && name != "." && name != ".." && !Exists(candidate)) {
+    if (matching && name != ".." && !Exists(candidate)) {
       const std::string found = FindIgnoringCase(mapped.empty() ? "." : mapped, name);
       if (found.empty()) {
         matching = false;  // nothing below a missing folder can match either

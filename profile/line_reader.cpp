@@ -1,6 +1,5 @@
 #include "profile/line_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "profile/error.h"
@@ -24,32 +23,37 @@ bool LineReader::AtEnd() {
 }
 
 std::string LineReader::ReadLine(std::size_t keep) {
+  std::string line;
+  CopyLine([&](std::string_view piece) {
+    if (line.size() < keep) {
+      line.append(piece.substr(0, keep - line.size()));
+    }
+  });
+  return line;
+}
+
+void LineReader::CopyLine(const std::function<void(std::string_view)>& sink) {
   if (!Fill()) {
     throw RuntimeError(ErrorCode::kInputPastEndOfFile, file_.path());
   }
-  std::string line;
-  const auto append = [&](const char* start, std::size_t size) {
-    if (line.size() < keep) {
-      line.append(start, std::min(size, keep - line.size()));
-    }
-  };
   while (Fill()) {
     const char* start = buffer_.data() + begin_;
     const auto* cr = static_cast<const char*>(std::memchr(start, '\r', end_ - begin_));
     if (cr == nullptr) {
-      append(start, end_ - begin_);
+      sink(std::string_view(start, end_ - begin_));
       begin_ = end_;
       continue;
     }
-    append(start, static_cast<std::size_t>(cr - start));
+    if (cr > start) {
+      sink(std::string_view(start, static_cast<std::size_t>(cr - start)));
+    }
     begin_ += static_cast<std::size_t>(cr - start) + 1;
     // The LF of a CR LF pair may sit at the start of the next buffer.
     if (Fill() && buffer_[begin_] == '\n') {
       ++begin_;
     }
-    return line;
+    return;
   }
-  return line;
 }
 
 }  // namespace vireno

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "profile/file_system.h"
@@ -27,6 +29,11 @@ class LineReader {
   // The same, but keeps only the first `keep` bytes of the line: the rest is
   // read past without being stored.
   std::string ReadLine(std::size_t keep);
+
+  // Reads the next line without its line end and hands it to `sink` piece by
+  // piece, as it comes, so that no line is ever held whole; raises as
+  // ReadLine does.
+  void CopyLine(const std::function<void(std::string_view)>& sink);
 
  private:
   bool Fill();

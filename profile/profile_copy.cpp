@@ -1,5 +1,6 @@
 #include "profile/profile_copy.h"
 
+#include "profile/error.h"
 #include "profile/file_system.h"
 #include "profile/line_reader.h"
 
@@ -13,20 +14,20 @@ std::string TargetPath(const Settings& settings) {
   return settings.BaseDir + kTargetFileName;
 }
 
-namespace {
-
-std::string ReadFirstLine(const std::string& path) {
-  InputFile source(path);
-  LineReader reader(source);
-  return reader.ReadLine();
-}
-
-}  // namespace
-
 void CopyProfile(const Settings& settings, Profile profile) {
-  std::string content = ReadFirstLine(SourcePath(settings, profile));
-  content += "\r\n";
-  ReplaceFileContent(TargetPath(settings), content);
+  InputFile source(SourcePath(settings, profile));
+  LineReader reader(source);
+  // An empty source is refused before anything is written.
+  if (reader.AtEnd()) {
+    throw RuntimeError(ErrorCode::kInputPastEndOfFile, source.path());
+  }
+  // The line streams into the replacement, however long it is; the source
+  // is closed before the target itself is touched.
+  FileReplacement target(TargetPath(settings));
+  reader.CopyLine([&target](std::string_view piece) { target.Write(piece); });
+  source.Close();
+  target.Write("\r\n");
+  target.Commit();
 }
 
 }  // namespace vireno

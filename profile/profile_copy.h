@@ -17,8 +17,9 @@ std::string SourcePath(const Settings& settings, Profile profile);
 std::string TargetPath(const Settings& settings);
 
 // Makes `profile` the active one: the first line of its source replaces the
-// whole content of the target, followed by CR LF. The source is read and
-// closed before the target is touched. Raises RuntimeError on failure, with
+// whole content of the target, followed by CR LF. The line goes to a new file
+// beside the target as it is read, and the source is closed before the target
+// is touched. Raises RuntimeError on failure, with
 // the target left as it was.
 void CopyProfile(const Settings& settings, Profile profile);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -116,10 +117,22 @@ TEST(CambioTest, FailedCopyReportsOnceEndsAndIgnoresLaterEvents) {
             (std::vector<std::string>{"extasi.txt", "sct.txt", "vireno.ini"}));
 }
 
-TEST(CambioTest, ReportTextOmitsTheFileLineWhenThereIsNoFile) {
+TEST(CambioTest, ReportTextNamesTheFileAndWhereItLies) {
   EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kOverflow, "")), "Run-time error 6: Overflow");
+  EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kDiskFull, "x\\vireno.txt")),
+            "Run-time error 61: Disk full\nx\\vireno.txt");
+#ifdef _WIN32
+  const std::string drive_c_line;
+#else
+  // The native program says where drive c: is on this machine.
+  setenv("WINEPREFIX", "/home/ana/.wine", 1);
+  const std::string drive_c_line = "\n/home/ana/.wine/dosdevices/c:/x/vireno.txt";
+#endif
   EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kDiskFull, "c:\\x\\vireno.txt")),
-            "Run-time error 61: Disk full\nc:\\x\\vireno.txt");
+            "Run-time error 61: Disk full\nc:\\x\\vireno.txt" + drive_c_line);
+  // A name in the ANSI code page reaches the report as UTF-8.
+  EXPECT_EQ(ErrorReportText(RuntimeError(ErrorCode::kFileNotFound, "s\xe9.txt")),
+            "Run-time error 53: File not found\ns\xc3\xa9.txt");
 }
 
 }  // namespace

@@ -36,6 +36,14 @@ TEST(FileErrorsWin32Test, SourceInUseIsPermissionDenied) {
   EXPECT_EQ(test::ErrorNumberOf([&] { InputFile file(folder / "sct.txt"); }), 70);
 }
 
+// A device opens like a file, and reading it would wait for ever.
+TEST(FileErrorsWin32Test, DeviceAsSourceIsRefusedWithoutReading) {
+  test::TempFolder folder;
+  const Settings settings{folder.dir(), "AUX", "extasi.txt"};
+  EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(settings, Profile::Sct); }), 75);
+  EXPECT_TRUE(folder.Entries().empty());
+}
+
 // The target held open by another program while a profile is chosen. Most
 // programs share reading and writing but not deletion, which rules out a
 // rename and leaves a rewrite in place.

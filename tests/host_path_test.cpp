@@ -44,6 +44,13 @@ TEST(MapWindowsPathTest, MapsDrivesSeparatorsAndCase) {
       {"c:/progdvb/vireno.ini", wine.Drive() + "ProgDVB/vireno.ini"},
       {"c:progdvb\\vireno.ini", wine.Drive() + "ProgDVB/vireno.ini"},
       {"D:\\x.txt", wine.prefix() + "/dosdevices/d:/x.txt"},
+      // Resolved by text as Windows does: never above the drive's root.
+      {"c:\\..\\..\\x", wine.Drive() + "x"},
+      {"c:\\nope\\..\\x", wine.Drive() + "x"},
+      {"c:\\progdvb.\\x", wine.Drive() + "ProgDVB/x"},
+      {"c:\\progdvb . \\vireno.ini ", wine.Drive() + "ProgDVB/vireno.ini"},
+      {"c:\\a\\.\\b", wine.Drive() + "a/b"},
+      {"..\\x\\..\\y", "../y"},
       {"/usr/bin", "/usr/bin"},
       {"relative\\name.txt", "relative/name.txt"},
       {"vireno.txt", "vireno.txt"},

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "profile/profile_copy.h"
+#include "profile/settings.h"
 #include "tests/test_files.h"
 
 namespace vireno {
@@ -101,6 +102,30 @@ TEST(CopyProfilePosixTest, LockedFolderWithoutTargetIsPermissionDenied) {
   }
   EXPECT_EQ(error, 70);
   EXPECT_EQ(folder.Entries(), (Entries{"sct.txt"}));
+}
+
+// A named pipe would keep a read waiting for a writer for ever: it is refused
+// at once. A child that still waits after five seconds ends with SIGALRM.
+TEST(CopyProfilePosixTest, PipesAreRefusedWithoutWaiting) {
+  test::TempFolder folder;
+  test::WriteBytes(folder / "vireno.txt", "old\r\n");
+  ASSERT_EQ(mkfifo((folder / "sct.txt").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((folder / "vireno.ini").c_str(), 0600), 0);
+  const std::function<void()> actions[] = {
+      [&] { CopyProfile(SettingsFor(folder), Profile::Sct); },
+      [&] {
+        Settings settings;
+        LoadSettings(settings, folder / "vireno.ini");
+      },
+  };
+  for (const auto& action : actions) {
+    EXPECT_EQ(ErrorNumberInChild([&] {
+                alarm(5);
+                action();
+              }),
+              75);
+  }
+  EXPECT_EQ(test::ReadBytes(folder / "vireno.txt"), "old\r\n");
 }
 
 TEST(CopyProfilePosixTest, UnreadableSourceIsPermissionDenied) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "profile/file_system.h"
+#include "profile/line_reader.h"
 #include "tests/test_files.h"
 
 namespace vireno {
@@ -63,7 +65,11 @@ INSTANTIATE_TEST_SUITE_P(
                     CopyCase{"LoneCrEndsLine", "first\rsecond", "first\r\n"},
                     CopyCase{"LoneLfIsText", "a\nb\r\nc", "a\nb\r\n"},
                     CopyCase{"BytesUnchanged", std::string("\0\xe9\x80\x7f", 4) + "\r\nx",
-                             std::string("\0\xe9\x80\x7f", 4) + "\r\n"}),
+                             std::string("\0\xe9\x80\x7f", 4) + "\r\n"},
+                    // Streamed through the reader's buffer three times over.
+                    CopyCase{"LineOfThreeBuffers",
+                             std::string(3 * LineReader::kDefaultBufferSize, 'x') + "\r\nmore\r\n",
+                             std::string(3 * LineReader::kDefaultBufferSize, 'x') + "\r\n"}),
     test::CaseName());
 
 TEST(CopyProfileTest, EachProfileCopiesItsOwnSource) {
@@ -78,6 +84,21 @@ TEST(CopyProfileTest, EachProfileCopiesItsOwnSource) {
   CopyProfile(profiles.settings(), Profile::Sct);
   EXPECT_EQ(profiles.Read("vireno.txt"), "sct line\r\n");
   EXPECT_EQ(profiles.folder().Entries(), (Entries{"extasi.txt", "sct.txt", "vireno.txt"}));
+}
+
+TEST(CopyProfileTest, HardLinkedTargetStaysOneFile) {
+  ProfileFolder profiles;
+  profiles.Write("sct.txt", "sct line\r\n");
+  profiles.Write("vireno.txt", "an old profile, longer than the new one\r\n");
+  const std::string link = profiles.folder() / "active.txt";
+  std::filesystem::create_hard_link(profiles.Target(), link);
+
+  CopyProfile(profiles.settings(), Profile::Sct);
+
+  EXPECT_EQ(profiles.Read("vireno.txt"), "sct line\r\n");
+  EXPECT_EQ(profiles.Read("active.txt"), "sct line\r\n");
+  EXPECT_TRUE(std::filesystem::equivalent(profiles.Target(), link));
+  EXPECT_EQ(profiles.folder().Entries(), (Entries{"active.txt", "sct.txt", "vireno.txt"}));
 }
 
 TEST(CopyProfileTest, SourceThatIsTheTargetKeepsOnlyItsFirstLine) {
@@ -109,6 +130,7 @@ struct FailureCase {
   const char* name;
   void (*arrange)(ProfileFolder&);
   int error;
+  Profile profile = Profile::Sct;
 };
 
 class CopyFailure : public testing::TestWithParam<FailureCase> {};
@@ -119,10 +141,12 @@ TEST_P(CopyFailure, RaisesAndLeavesTheTargetAlone) {
   profiles.Write("vireno.txt", "old\r\n");
   GetParam().arrange(profiles);
   const Entries before = profiles.folder().Entries();
+  const std::string source_before = profiles.Read("sct.txt");
 
-  EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); }),
+  EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), GetParam().profile); }),
             GetParam().error);
   EXPECT_EQ(profiles.Read("vireno.txt"), "old\r\n");
+  EXPECT_EQ(profiles.Read("sct.txt"), source_before);
   EXPECT_EQ(profiles.folder().Entries(), before);
 }
 
@@ -135,6 +159,20 @@ INSTANTIATE_TEST_SUITE_P(
                     [](ProfileFolder& p) { p.settings().SctFile = "gone\\sct.txt"; }, 76},
         FailureCase{"SourceIsAFolder", [](ProfileFolder& p) { p.settings().SctFile.clear(); }, 75},
         FailureCase{"SourceEmpty", [](ProfileFolder& p) { p.Write("sct.txt", ""); }, 62},
+        // A NUL byte would end the path early, at another file: here the
+        // Sct source, which must neither be read as the source nor replaced.
+        FailureCase{"NulInBaseDir",
+                    [](ProfileFolder& p) {
+                      p.settings().BaseDir += std::string("sct.txt\0", 8) + test::kSeparator;
+                    },
+                    52},
+        FailureCase{"NulInSctFile",
+                    [](ProfileFolder& p) { p.settings().SctFile = std::string("sct.txt\0x", 9); },
+                    52},
+        FailureCase{
+            "NulInExtasiFile",
+            [](ProfileFolder& p) { p.settings().ExtasiFile = std::string("sct.txt\0x", 9); }, 52,
+            Profile::Extasi},
         FailureCase{"NoPathAtAll",
                     [](ProfileFolder& p) {
                       p.settings().BaseDir.clear();
@@ -155,19 +193,25 @@ TEST(CopyProfileTest, ReadOnlyTargetIsPermissionDenied) {
   EXPECT_EQ(profiles.folder().Entries(), (Entries{"sct.txt", "vireno.txt"}));
 }
 
-TEST(CopyProfileTest, RemovesTemporaryFilesOfCopiesThatDied) {
+TEST(CopyProfileTest, RemovesTemporaryFilesOfCopiesThatDiedLongAgo) {
   ProfileFolder profiles;
   profiles.Write("sct.txt", "new\r\n");
-  const std::string dead = ".vireno.txt." + std::to_string(test::kNoSuchProcess) + "-7.tmp";
+  const std::string dead = ".vireno.txt." + std::to_string(test::kNoSuchProcess);
+  const std::string dead_long_ago = dead + "-7.tmp";
+  // Perhaps a live copy in another process namespace or on another machine.
+  const std::string dead_here_lately = dead + "-8.tmp";
   const std::string running = ".vireno.txt." + std::to_string(test::CurrentProcessId()) + "-7.tmp";
   const std::string unrelated = ".vireno.txt.notes.tmp";
-  for (const auto& name : {dead, running, unrelated}) {
+  for (const auto& name : {dead_long_ago, dead_here_lately, running, unrelated}) {
     profiles.Write(name, "partial");
   }
+  const std::filesystem::path old_file = profiles.folder() / dead_long_ago;
+  std::filesystem::last_write_time(
+      old_file, std::filesystem::last_write_time(old_file) - std::chrono::minutes(11));
 
   CopyProfile(profiles.settings(), Profile::Sct);
 
-  Entries expected{running, unrelated, "sct.txt", "vireno.txt"};
+  Entries expected{dead_here_lately, running, unrelated, "sct.txt", "vireno.txt"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(profiles.folder().Entries(), expected);
   EXPECT_EQ(profiles.Read("vireno.txt"), "new\r\n");

@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "profile/file_system.h"
 #include "profile/profile_copy.h"
 
 namespace vireno {
@@ -62,7 +63,11 @@ std::string ErrorReportText(const RuntimeError& error) {
   std::string text =
       "Run-time error " + std::to_string(error.number()) + ": " + error.description();
   if (!error.file().empty()) {
-    text += "\n" + error.file();
+    text += "\n" + ToUtf8(error.file());
+    // Where a Windows drive lies on this machine, for a user setting it up.
+    if (const std::string local = LocalPathNote(error.file()); !local.empty()) {
+      text += "\n" + local;
+    }
   }
   return text;
 }

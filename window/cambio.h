@@ -35,7 +35,7 @@ class Cambio final : public CambioEvents {
   int exit_code_ = 0;
 };
 
-// Title and text of the report for `error`.
+// Title and text of the report for `error`, in UTF-8.
 std::string ErrorReportTitle();
 std::string ErrorReportText(const RuntimeError& error);
 

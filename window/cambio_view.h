@@ -26,7 +26,8 @@ class CambioView {
   // Runs until the window is closed or EndProgram is called; returns the
   // program's exit code.
   virtual int RunEventLoop() = 0;
-  // Shows the error report and returns once the user has dismissed it.
+  // Shows the error report (UTF-8 text) and returns once the user has
+  // dismissed it.
   virtual void ShowErrorReport(const std::string& title, const std::string& text) = 0;
   // Closes the window for good; the event loop, if running, returns `exit_code`.
   virtual void EndProgram(int exit_code) = 0;

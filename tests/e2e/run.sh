@@ -429,6 +429,39 @@ scenario_disk_full() {
   small=""
 }
 
+# A NUL byte in the folder's columns would cut both paths short at c:\d, an
+# ordinary file: it is a bad file name, and c:\d stays as it is.
+scenario_nul_in_settings() {
+  set_up_files
+  printf 'vireno settings\r\nDIR=c:\\d\0xxxxxxx\r\nSCT_FILE   = sct.txt\r\n' >"$progdvb/vireno.ini"
+  local other="$WINEPREFIX/drive_c/d"
+  printf 'first\r\nsecond\r\nthird\r\n' >"$other"
+  choose_sct_and_dismiss_report
+  check "NUL in the folder: the report says 52" report_says "Run-time error 52: Bad file name or number"
+  check "NUL in the folder: exit code 52 (got $exit_code)" [ "$exit_code" -eq 52 ]
+  check "NUL in the folder: c:\\d unchanged" [ "$(cat "$other")" = $'first\r\nsecond\r\nthird\r' ]
+  rm -f "$other"
+}
+
+# "c:\..\..\" stays at the root of c:, as on Windows: nothing above the
+# Wine prefix's drive is read or written.
+scenario_folder_above_the_drive() {
+  set_up_files sct.txt 'c:\..\..\'
+  local drive="$WINEPREFIX/drive_c"
+  printf 'ROOT SCT\r\n' >"$drive/sct.txt"
+  printf 'ABOVE THE DRIVE\r\n' >"$work/sct.txt"
+  launch
+  local window
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  progdvb="$drive" check "c:\\..\\..\\: c:\\vireno.txt holds c:\\sct.txt's line" target_is 'ROOT SCT\r\n'
+  check "c:\\..\\..\\: nothing written above the drive" [ ! -e "$work/vireno.txt" ]
+  check "c:\\..\\..\\: nothing written above it either" [ ! -e "$WINEPREFIX/vireno.txt" ]
+  [ -n "$window" ] && press "$window" alt+F4
+  wait_exit 20
+  rm -f "$drive/sct.txt" "$drive/vireno.txt" "$work/sct.txt"
+}
+
 take_screenshot() {  # a picture of the dialog, with a frame, for people to look at
   set_up_files
   local shot="$build/vireno-window.png"
@@ -473,6 +506,8 @@ if [ "$kind" = windows ] || [ "$(id -u)" -ne 0 ]; then
 fi
 scenario_copy_fault "missing folder" 76 sct.txt 'c:\nothere\' none
 scenario_copy_fault "source is a folder" 75 "" 'c:\progdvb\' none
+scenario_nul_in_settings
+scenario_folder_above_the_drive
 take_screenshot
 
 check_summary

@@ -57,8 +57,6 @@ fresh; run_fault "strace: write fails with ENOSPC" 61 sct.txt \
   strace -f -qq -o /dev/null -e trace=write -e inject=write:error=ENOSPC
 fresh; run_fault "strace: fsync fails with EIO" 57 sct.txt \
   strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO
-fresh; run_fault "strace: rename fails with EACCES" 70 sct.txt \
-  strace -f -qq -o /dev/null -e trace=rename -e inject=rename:error=EACCES
 
 # Killed before the rename or during the flush: the target is the old one.
 for point in rename fsync; do
@@ -71,15 +69,22 @@ for point in rename fsync; do
   row "strace: killed at $point (exit 137 = SIGKILL)" 137 "$got" "$same"
 done
 
-# The folder refuses new files, the target may be written: rewritten in place.
-fresh
-chattr +i "$work/p"
-"$probe" "$work/p/" sct.txt extasi.txt sct 2>/dev/null
-got=$?
-chattr -i "$work/p"
-ok=no
-[ "$(cat "$work/p/vireno.txt")" = "$(printf 'SCT %05000d\r\n' 1)" ] && [ "$(ls -A "$work/p" | wc -l)" -eq 3 ] && ok=yes
-row "locked folder, writable target: rewritten" 0 "$got" "$ok"
+# run_in_place NAME [COMMAND PREFIX...]: the target cannot be replaced but
+# may be written: rewritten in place, with no file left beside it.
+run_in_place() {
+  local name="$1" got ok=no
+  shift
+  fresh
+  [ "$name" = "locked folder, writable target" ] && chattr +i "$work/p"
+  "$@" "$probe" "$work/p/" sct.txt extasi.txt sct 2>/dev/null
+  got=$?
+  chattr -i "$work/p"
+  [ "$(cat "$work/p/vireno.txt")" = "$(printf 'SCT %05000d\r\n' 1)" ] && [ "$(ls -A "$work/p" | wc -l)" -eq 3 ] && ok=yes
+  row "$name: rewritten" 0 "$got" "$ok"
+}
+run_in_place "locked folder, writable target"
+run_in_place "strace: rename fails with EACCES (sticky folder)" \
+  strace -f -qq -o /dev/null -e trace=rename -e inject=rename:error=EACCES
 
 # A really full file system: a tiny tmpfs in a private mount namespace.
 if unshare -m true 2>/dev/null; then

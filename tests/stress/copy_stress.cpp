@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -56,11 +57,16 @@ class Workspace {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
-  int StrayFiles() const {
+  // Counts the files that are not ours; `age` first sets their last write
+  // back by that much.
+  int StrayFiles(fs::file_time_type::duration age = {}) const {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(dir_)) {
       const std::string name = entry.path().filename().string();
-      count += name != "sct.txt" && name != "extasi.txt" && name != "vireno.txt" ? 1 : 0;
+      if (name != "sct.txt" && name != "extasi.txt" && name != "vireno.txt") {
+        ++count;
+        fs::last_write_time(entry.path(), fs::last_write_time(entry.path()) - age);
+      }
     }
     return count;
   }
@@ -100,8 +106,9 @@ int Crash(int kills) {
     }
   }
   // A killed copy may leave its temporary file; the next copy must not be
-  // confused by it, and clears it since its process is gone.
-  const int strays = work.StrayFiles();
+  // confused by it, and clears it once its process is gone and nobody has
+  // written it for ten minutes.
+  const int strays = work.StrayFiles(std::chrono::minutes(11));
   vireno::CopyProfile(work.settings(), vireno::Profile::Extasi);
   const bool next_ok = work.ReadTarget() == kExtasi + "\r\n";
   const int strays_after = work.StrayFiles();
