@@ -8,7 +8,10 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick inotify-tools
   libgtk-3-dev openbox e2fsprogs util-linux procps strace time clang
   dpkg-dev desktop-file-utils appstream lintian mandoc icoutils librsvg2-bin zip unzip
+  gettext locales fonts-dejavu-core fonts-droid-fallback
 )
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -17,9 +20,14 @@ for package in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -q
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q \
     "${missing[@]}"
 fi
+# The locales the tests start the programs in: the report's languages, and
+# a double-byte code page.
+for locale in it_IT ar_EG ja_JP; do
+  if ! locale -a | grep -qx "$locale.utf8"; then
+    "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  fi
+done

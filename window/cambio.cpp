@@ -2,10 +2,12 @@
 
 #include <exception>
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "profile/file_system.h"
 #include "profile/profile_copy.h"
+#include "window/messages.h"
 
 namespace vireno {
 
@@ -51,7 +53,7 @@ void Cambio::RunEvent(Handler handler) noexcept {
 void Cambio::ReportAndExit(const RuntimeError& error) noexcept {
   ended_ = true;
   exit_code_ = error.number();
-  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error));
+  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error, &view_));
   view_.EndProgram(exit_code_);
 }
 
@@ -59,9 +61,26 @@ std::string ErrorReportTitle() {
   return "vireno";
 }
 
-std::string ErrorReportText(const RuntimeError& error) {
-  std::string text =
-      "Run-time error " + std::to_string(error.number()) + ": " + error.description();
+namespace {
+
+void ReplaceFirst(std::string& text, std::string_view placeholder, const std::string& value) {
+  if (const std::size_t at = text.find(placeholder); at != std::string::npos) {
+    text.replace(at, placeholder.size(), value);
+  }
+}
+
+}  // namespace
+
+std::string ErrorReportText(const RuntimeError& error, const CambioView* view) {
+  const auto translate = [view](unsigned id, const char* english) {
+    return view != nullptr ? view->Translate(id, english) : std::string(english);
+  };
+  // The number, the file and the exit code are the same in every language.
+  std::string text = translate(messages::kReportSentence, messages::kReportSentenceText);
+  ReplaceFirst(text, "{description}",
+               translate(messages::kDescriptionBase + static_cast<unsigned>(error.number()),
+                         error.description().c_str()));
+  ReplaceFirst(text, "{number}", std::to_string(error.number()));
   if (!error.file().empty()) {
     text += "\n" + ToUtf8(error.file());
     // Where a Windows drive lies on this machine, for a user setting it up.

@@ -35,8 +35,9 @@ class Cambio final : public CambioEvents {
   int exit_code_ = 0;
 };
 
-// Title and text of the report for `error`, in UTF-8.
+// Title and text of the report for `error`, in UTF-8, in the words of
+// `view`'s catalogue (English without one).
 std::string ErrorReportTitle();
-std::string ErrorReportText(const RuntimeError& error);
+std::string ErrorReportText(const RuntimeError& error, const CambioView* view = nullptr);
 
 }  // namespace vireno

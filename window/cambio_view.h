@@ -31,6 +31,9 @@ class CambioView {
   virtual void ShowErrorReport(const std::string& title, const std::string& text) = 0;
   // Closes the window for good; the event loop, if running, returns `exit_code`.
   virtual void EndProgram(int exit_code) = 0;
+  // `english`, the program's string `id`, in the user's language (UTF-8), as
+  // the platform's catalogue has it; `english` itself where it has none.
+  virtual std::string Translate(unsigned /*id*/, const char* english) const { return english; }
 };
 
 }  // namespace vireno

@@ -100,12 +100,13 @@ set_up_files() {
   printf 'EXTASI 12226 V 27500' >"$progdvb/extasi.txt"
 }
 
-launch() {
+launch() {  # launch [LOCALE]
   log="$work/program.log"
+  local locale=(${1:+LC_ALL=$1 LANG=$1})
   if [ "$kind" = windows ]; then
-    WINEDEBUG=-all,trace+msgbox wine "$program" >"$log" 2>&1 &
+    env "${locale[@]}" WINEDEBUG=-all,trace+msgbox wine "$program" >"$log" 2>&1 &
   else
-    "$program" >"$log" 2>&1 &
+    env "${locale[@]}" "$program" >"$log" 2>&1 &
   fi
   program_pid=$!
 }
@@ -172,6 +173,7 @@ no_target() { [ ! -e "$progdvb/vireno.txt" ]; }
 no_window() { ! xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; }
 report_says() { grep -q "$1" "$log"; }
 no_report() { ! grep -q "Run-time error" "$log"; }
+no_report_says() { ! report_says "$1"; }
 files_are() { [ "$(cd "${2:-$progdvb}" && ls -A | tr '\n' ' ')" = "$1" ]; }  # hidden ones too
 
 # The window as Windows sees it, compared with the layout number for number.
@@ -219,6 +221,24 @@ scenario_missing_settings() {
   wait_exit 20
   check "missing settings: the program ends with exit code 53 (got $exit_code)" [ "$exit_code" -eq 53 ]
   check "missing settings: nothing written" no_target
+}
+
+# The report speaks the user's language; the number, the file and the exit
+# code stay as they are. (Wine's trace writes the text as UTF-16 escapes.)
+scenario_report_language() {  # LOCALE WORDS-NATIVE WORDS-WINE
+  local locale="$1" words="$2" box
+  [ "$kind" = windows ] && words="$3"
+  set_up_files
+  rm "$progdvb/vireno.ini"
+  launch "$locale"
+  box=$(find_window vireno 60)
+  check "report in $locale: it appears" [ -n "$box" ]
+  check "report in $locale: 53 in the language's words" grep -qF "$words" "$log"
+  check "report in $locale: not in English" no_report_says "File not found"
+  check "report in $locale: the file is named" report_says 'c:\\\\progdvb\\\\vireno.ini\|c:\\progdvb\\vireno.ini'
+  [ -n "$box" ] && press "$box" Return
+  wait_exit 20
+  check "report in $locale: exit code 53 (got $exit_code)" [ "$exit_code" -eq 53 ]
 }
 
 scenario_normal_run() {
@@ -493,6 +513,10 @@ take_screenshot() {  # a picture of the dialog, with a frame, for people to look
 start_display
 make_prefix
 scenario_missing_settings
+scenario_report_language it_IT.UTF-8 "Errore di run-time 53: Impossibile trovare il file" \
+  "Errore di run-time 53: Impossibile trovare il file"
+scenario_report_language ar_EG.UTF-8 "53: لم يتم العثور على الملف" \
+  '53: \0644\0645 \064a\062a\0645 \0627\0644\0639\062b\0648\0631'
 scenario_normal_run
 scenario_failing_copy
 scenario_close_at_once

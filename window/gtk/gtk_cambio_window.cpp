@@ -1,9 +1,13 @@
 #include "window/gtk/gtk_cambio_window.h"
 
+#include <libintl.h>
+
 #include <cstdio>
 
 #include "window/cambio_layout.h"
 #include "window/gtk/gtk_layout.h"
+#include "window/messages.h"
+#include "window/version.h"
 
 namespace vireno {
 
@@ -29,6 +33,10 @@ GtkCambioWindow::GtkCambioWindow() {
   g_object_ref_sink(none_);
   option1_ = PlaceOption(fixed, none_, layout::kOption1);
   option2_ = PlaceOption(fixed, none_, layout::kOption2);
+  // The dialog keeps its fixed left-to-right layout in every language.
+  for (GtkWidget* widget : {window_, fixed, option1_, option2_}) {
+    gtk_widget_set_direction(widget, GTK_TEXT_DIR_LTR);
+  }
   gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(none_), TRUE);
 
   g_signal_connect(option1_, "clicked", G_CALLBACK(OnClicked), this);
@@ -61,6 +69,10 @@ int GtkCambioWindow::RunEventLoop() {
 
 void GtkCambioWindow::ShowErrorReport(const std::string& title, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  // The report reads in the direction of the language it speaks.
+  const bool right_to_left =
+      Translate(messages::kReadingOrder, messages::kReadingOrderText) == messages::kRightToLeft;
+  gtk_widget_set_default_direction(right_to_left ? GTK_TEXT_DIR_RTL : GTK_TEXT_DIR_LTR);
   GtkWindow* parent =
       window_ != nullptr && gtk_widget_get_visible(window_) ? GTK_WINDOW(window_) : nullptr;
   GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
@@ -75,6 +87,11 @@ void GtkCambioWindow::EndProgram(int exit_code) {
   if (window_ != nullptr) {
     gtk_widget_destroy(window_);
   }
+}
+
+// The gettext catalogue of the program's text domain, bound at start.
+std::string GtkCambioWindow::Translate(unsigned /*id*/, const char* english) const {
+  return dgettext(VIRENO_TEXT_DOMAIN, english);
 }
 
 void GtkCambioWindow::OnClicked(GtkButton* button, gpointer self) {

@@ -20,6 +20,7 @@ class GtkCambioWindow final : public CambioView {
   int RunEventLoop() override;
   void ShowErrorReport(const std::string& title, const std::string& text) override;
   void EndProgram(int exit_code) override;
+  std::string Translate(unsigned id, const char* english) const override;
 
  private:
   static void OnClicked(GtkButton* button, gpointer self);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "window/cambio_layout.h"
+#include "window/messages.h"
 #include "window/win32/dpi.h"
 #include "window/win32/resource.h"
 
@@ -140,8 +141,25 @@ int Win32CambioWindow::RunEventLoop() {
 
 void Win32CambioWindow::ShowErrorReport(const std::string& title, const std::string& text) {
   HWND owner = IsWindowVisible(window_) ? window_ : nullptr;
-  MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
-              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  UINT style = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
+  if (Translate(messages::kReadingOrder, messages::kReadingOrderText) == messages::kRightToLeft) {
+    style |= MB_RTLREADING | MB_RIGHT;
+  }
+  MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), style);
+}
+
+// The string tables in the resources, one per language: the resource loader
+// picks the user's interface language, or falls back to English.
+std::string Win32CambioWindow::Translate(unsigned id, const char* english) const {
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(instance_, id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) {
+    return english;
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+  return utf8;
 }
 
 void Win32CambioWindow::EndProgram(int exit_code) {

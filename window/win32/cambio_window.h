@@ -20,6 +20,7 @@ class Win32CambioWindow final : public CambioView {
   int RunEventLoop() override;
   void ShowErrorReport(const std::string& title, const std::string& text) override;
   void EndProgram(int exit_code) override;
+  std::string Translate(unsigned id, const char* english) const override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
