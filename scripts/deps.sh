@@ -8,7 +8,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick inotify-tools
   libgtk-3-dev openbox e2fsprogs util-linux procps strace time clang
   dpkg-dev desktop-file-utils appstream lintian mandoc icoutils librsvg2-bin zip unzip
-  gettext locales fonts-dejavu-core fonts-droid-fallback
+  gettext locales fonts-dejavu-core fonts-droid-fallback fonts-wqy-microhei
 )
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

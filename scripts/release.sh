@@ -54,6 +54,8 @@ deb_name="vireno_$version-${revision}_amd64.deb"
 # Laid out as a Debian source tree would be, where dpkg-shlibdeps looks.
 package="$stage/source/debian/vireno"
 DESTDIR="$package" cmake --install build/release-native --prefix /usr --strip >/dev/null
+# As dh_strip does: the compiler's notes are of no use in a package.
+objcopy --remove-section=.comment --remove-section=.note "$package/usr/bin/vireno"
 gzip -9nc packaging/changelog.Debian >"$stage/changelog.Debian.gz"
 install -D -m 0644 "$stage/changelog.Debian.gz" "$package/usr/share/doc/vireno/changelog.Debian.gz"
 settle "$package"
@@ -73,6 +75,7 @@ Architecture: amd64
 Maintainer: The vireno authors <authors@vireno.org>
 Installed-Size: $installed_size
 Depends: $depends
+Suggests: wine
 Section: utils
 Priority: optional
 Description: make the Sct or the Extasi profile the active one

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # vireno.exe must stand alone: no DLL beyond those every Windows has, no
-# larger than 256 KB, with the version resource users see in its properties
+# function that Windows 7 lacks, no larger than 256 KB, with the version resource users see in its properties
 # and its icon; its header names Windows 7 and carries no time stamp.
 set -uo pipefail
 exe="$1"
@@ -17,6 +17,19 @@ for dll in $imports; do
   fi
 done
 
+# Every function imported must be on the list of those Windows 7 SP1 has.
+known="$(dirname "${BASH_SOURCE[0]}")/windows7-imports.txt"
+functions=$($objdump -p "$exe" | awk '/DLL Name:/ {dll = toupper($3); next}
+  /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ && dll != "" {print dll " " $3} /^$/ {dll = ""}')
+echo "imported functions: $(wc -l <<<"$functions")"
+[ -n "$functions" ] || { echo "FAIL  no imported function found"; failed=1; }
+while read -r function; do
+  if ! grep -qxF "$function" "$known"; then
+    echo "FAIL  imports $function, which is not on the Windows 7 list ($known)"
+    failed=1
+  fi
+done <<<"$functions"
+
 size=$(stat -c %s "$exe")
 echo "size: $size bytes"
 if [ "$size" -gt 262144 ]; then
@@ -25,7 +38,7 @@ if [ "$size" -gt 262144 ]; then
 fi
 
 # The version strings are stored as UTF-16 in the resource section.
-for text in "1.00" "vireno.exe"; do
+for text in "1.00" "vireno.exe" "The vireno authors" "Copyright (c) 2026 The vireno authors"; do
   if ! iconv -f utf-8 -t utf-16le <<<"$text" | head -c $((${#text} * 2)) | grep -qaF -f - "$exe"; then
     echo "FAIL  no version string \"$text\""
     failed=1
