@@ -55,7 +55,9 @@ TEST(CatalogueTest, EveryLanguageHasTheWholeReport) {
   std::ifstream linguas(po + "/LINGUAS");
   int languages = 0;
   for (std::string lingua; linguas >> lingua; ++languages) {
-    const auto strings = WindowsStrings(po + "/" + lingua + ".po", false);
+    std::string file = po;
+    file.append("/").append(lingua).append(".po");
+    const auto strings = WindowsStrings(file, false);
     const auto text = [&](unsigned id) {
       const auto found = strings.find(id);
       return found == strings.end() ? std::string() : found->second;
