@@ -39,9 +39,9 @@ check "appstreamcli validate: no error, no warning" \
   bash -c '! grep -qE "^[EW]:" <<<"$1" && grep -q "^✔" <<<"$1"' _ "$appstream_report"
 check "mandoc -Tlint: the manual page is clean" \
   bash -c "zcat '$contents/usr/share/man/man1/vireno.1.gz' | mandoc -Tlint -W warning"
-lintian_report=$(lintian --info "$deb" 2>&1 | grep -v 'running with root privileges')
+lintian_report=$(lintian --display-info "$deb" 2>&1 | grep -v 'running with root privileges')
 [ -n "$lintian_report" ] && echo "$lintian_report"
-check "lintian --info: silent (no error, warning or information)" [ -z "$lintian_report" ]
+check "lintian --display-info: silent (no error, warning or information)" [ -z "$lintian_report" ]
 for size in 16 24 32 48 64 128 256; do
   [ -s "$contents/usr/share/icons/hicolor/${size}x$size/apps/$app.png" ] || check "icon $size px" false
 done

@@ -58,6 +58,7 @@ DESTDIR="$package" cmake --install build/release-native --prefix /usr --strip >/
 objcopy --remove-section=.comment --remove-section=.note "$package/usr/bin/vireno"
 gzip -9nc packaging/changelog.Debian >"$stage/changelog.Debian.gz"
 install -D -m 0644 "$stage/changelog.Debian.gz" "$package/usr/share/doc/vireno/changelog.Debian.gz"
+install -D -m 0644 packaging/lintian-overrides "$package/usr/share/lintian/overrides/vireno"
 settle "$package"
 chmod 0755 "$package/usr/bin/vireno"
 
