@@ -13,9 +13,9 @@ void CheckPathName(const std::string& path) {
 }
 
 void ReplaceFileContent(const std::string& path, std::string_view content) {
-  FileReplacement replacement(path);
-  replacement.Write(content);
-  replacement.Commit();
+  const auto replacement = FileReplacement::Open(path);
+  replacement->Write(content);
+  replacement->Commit();
 }
 
 }  // namespace vireno

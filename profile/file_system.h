@@ -43,18 +43,11 @@ class InputFile {
 class FileReplacement {
  public:
   // Raises RuntimeError when the file could not be written.
-  explicit FileReplacement(const std::string& path);
-  ~FileReplacement();
-  FileReplacement(const FileReplacement&) = delete;
-  FileReplacement& operator=(const FileReplacement&) = delete;
+  static std::unique_ptr<FileReplacement> Open(const std::string& path);
+  virtual ~FileReplacement() = default;
 
-  void Write(std::string_view bytes);
-  void Commit();
-
-  class Platform;
-
- private:
-  std::unique_ptr<Platform> platform_;
+  virtual void Write(std::string_view bytes) = 0;
+  virtual void Commit() = 0;
 };
 
 // Raises "Bad file name or number" for a path no file can have: an empty one,

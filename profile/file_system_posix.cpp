@@ -328,9 +328,11 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   }
 }
 
-class FileReplacement::Platform {
+namespace {
+
+class PosixReplacement final : public FileReplacement {
  public:
-  explicit Platform(const std::string& path)
+  explicit PosixReplacement(const std::string& path)
       : path_(path), host_path_(FollowLinks(HostPathOrRaise(path), path)) {
     struct stat existing {};
     exists_ = stat(host_path_.c_str(), &existing) == 0;
@@ -364,7 +366,7 @@ class FileReplacement::Platform {
     }
   }
 
-  void Write(std::string_view bytes) {
+  void Write(std::string_view bytes) override {
     if (temporary_) {
       WriteAll(temporary_->fd(), bytes, host_path_, path_);
     } else {
@@ -372,7 +374,7 @@ class FileReplacement::Platform {
     }
   }
 
-  void Commit() {
+  void Commit() override {
     if (!temporary_) {
       RewriteInPlace(
           host_path_, [this](std::size_t offset) { return std::string_view(held_).substr(offset); },
@@ -441,17 +443,10 @@ class FileReplacement::Platform {
   std::string held_;
 };
 
-FileReplacement::FileReplacement(const std::string& path)
-    : platform_(std::make_unique<Platform>(path)) {}
+}  // namespace
 
-FileReplacement::~FileReplacement() = default;
-
-void FileReplacement::Write(std::string_view bytes) {
-  platform_->Write(bytes);
-}
-
-void FileReplacement::Commit() {
-  platform_->Commit();
+std::unique_ptr<FileReplacement> FileReplacement::Open(const std::string& path) {
+  return std::make_unique<PosixReplacement>(path);
 }
 
 std::string ToUtf8(std::string_view text) {

@@ -422,9 +422,11 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
   return got;
 }
 
-class FileReplacement::Platform {
+namespace {
+
+class Win32Replacement final : public FileReplacement {
  public:
-  explicit Platform(const std::string& path) : path_(path) {
+  explicit Win32Replacement(const std::string& path) : path_(path) {
     const std::wstring given = WidePathOrRaise(path);
     wide_path_ = FollowLinks(given, GetFileAttributesW(given.c_str()));
 
@@ -470,7 +472,7 @@ class FileReplacement::Platform {
     }
   }
 
-  void Write(std::string_view bytes) {
+  void Write(std::string_view bytes) override {
     if (temporary_) {
       WriteAll(temporary_->handle(), bytes, wide_path_, path_);
     } else {
@@ -478,7 +480,7 @@ class FileReplacement::Platform {
     }
   }
 
-  void Commit() {
+  void Commit() override {
     if (!temporary_) {
       RewriteInPlace(
           wide_path_,
@@ -542,17 +544,10 @@ class FileReplacement::Platform {
   std::string held_;
 };
 
-FileReplacement::FileReplacement(const std::string& path)
-    : platform_(std::make_unique<Platform>(path)) {}
+}  // namespace
 
-FileReplacement::~FileReplacement() = default;
-
-void FileReplacement::Write(std::string_view bytes) {
-  platform_->Write(bytes);
-}
-
-void FileReplacement::Commit() {
-  platform_->Commit();
+std::unique_ptr<FileReplacement> FileReplacement::Open(const std::string& path) {
+  return std::make_unique<Win32Replacement>(path);
 }
 
 std::string ToUtf8(std::string_view text) {
