@@ -458,12 +458,10 @@ std::string ToUtf8(std::string_view text) {
 std::string LocalPathNote(const std::string& path) noexcept {
   try {
     // Only a drive letter hides where a path leads.
-    std::string utf8;
-    if (path.size() < 2 || path[1] != ':' || path.find('\0') != std::string::npos ||
-        !CodePageToUtf8(path, AnsiCodePage(), utf8, false)) {
+    if (path.size() < 2 || path[1] != ':') {
       return {};
     }
-    return HostPath(utf8);
+    return HostPathOrRaise(path);
   } catch (...) {
     return {};
   }

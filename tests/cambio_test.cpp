@@ -31,7 +31,8 @@ class RecordingView final : public CambioView {
     }
     return exit_code_;
   }
-  void ShowErrorReport(const std::string& title, const std::string& text) override {
+  void ShowErrorReport(const std::string& title, const std::string& text,
+                       bool /*right_to_left*/) override {
     calls.push_back("ShowErrorReport " + title + ": " + text);
   }
   void EndProgram(int exit_code) override {

@@ -53,7 +53,10 @@ void Cambio::RunEvent(Handler handler) noexcept {
 void Cambio::ReportAndExit(const RuntimeError& error) noexcept {
   ended_ = true;
   exit_code_ = error.number();
-  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error, &view_));
+  // The catalogue says which way its language reads.
+  const bool right_to_left = view_.Translate(messages::kReadingOrder,
+                                             messages::kReadingOrderText) == messages::kRightToLeft;
+  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error, &view_), right_to_left);
   view_.EndProgram(exit_code_);
 }
 

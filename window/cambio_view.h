@@ -26,9 +26,10 @@ class CambioView {
   // Runs until the window is closed or EndProgram is called; returns the
   // program's exit code.
   virtual int RunEventLoop() = 0;
-  // Shows the error report (UTF-8 text) and returns once the user has
-  // dismissed it.
-  virtual void ShowErrorReport(const std::string& title, const std::string& text) = 0;
+  // Shows the error report (UTF-8 text), reading right to left where its
+  // language is written so, and returns once the user has dismissed it.
+  virtual void ShowErrorReport(const std::string& title, const std::string& text,
+                               bool right_to_left) = 0;
   // Closes the window for good; the event loop, if running, returns `exit_code`.
   virtual void EndProgram(int exit_code) = 0;
   // `english`, the program's string `id`, in the user's language (UTF-8), as

@@ -6,7 +6,6 @@
 
 #include "window/cambio_layout.h"
 #include "window/gtk/gtk_layout.h"
-#include "window/messages.h"
 #include "window/version.h"
 
 namespace vireno {
@@ -67,11 +66,9 @@ int GtkCambioWindow::RunEventLoop() {
   return exit_code_;
 }
 
-void GtkCambioWindow::ShowErrorReport(const std::string& title, const std::string& text) {
+void GtkCambioWindow::ShowErrorReport(const std::string& title, const std::string& text,
+                                      bool right_to_left) {
   std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-  // The report reads in the direction of the language it speaks.
-  const bool right_to_left =
-      Translate(messages::kReadingOrder, messages::kReadingOrderText) == messages::kRightToLeft;
   gtk_widget_set_default_direction(right_to_left ? GTK_TEXT_DIR_RTL : GTK_TEXT_DIR_LTR);
   GtkWindow* parent =
       window_ != nullptr && gtk_widget_get_visible(window_) ? GTK_WINDOW(window_) : nullptr;

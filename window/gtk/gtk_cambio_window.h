@@ -18,7 +18,8 @@ class GtkCambioWindow final : public CambioView {
   void Bind(CambioEvents& events) override { events_ = &events; }
   void Show() override;
   int RunEventLoop() override;
-  void ShowErrorReport(const std::string& title, const std::string& text) override;
+  void ShowErrorReport(const std::string& title, const std::string& text,
+                       bool right_to_left) override;
   void EndProgram(int exit_code) override;
   std::string Translate(unsigned id, const char* english) const override;
 

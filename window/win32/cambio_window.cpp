@@ -3,7 +3,6 @@
 #include <string>
 
 #include "window/cambio_layout.h"
-#include "window/messages.h"
 #include "window/win32/dpi.h"
 #include "window/win32/resource.h"
 
@@ -139,10 +138,11 @@ int Win32CambioWindow::RunEventLoop() {
   return exit_code_;
 }
 
-void Win32CambioWindow::ShowErrorReport(const std::string& title, const std::string& text) {
+void Win32CambioWindow::ShowErrorReport(const std::string& title, const std::string& text,
+                                        bool right_to_left) {
   HWND owner = IsWindowVisible(window_) ? window_ : nullptr;
   UINT style = MB_OK | MB_ICONERROR | MB_SETFOREGROUND;
-  if (Translate(messages::kReadingOrder, messages::kReadingOrderText) == messages::kRightToLeft) {
+  if (right_to_left) {
     style |= MB_RTLREADING | MB_RIGHT;
   }
   MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), style);
