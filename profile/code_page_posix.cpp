@@ -9,6 +9,8 @@
 #include <map>
 #include <mutex>
 
+#include "profile/code_page.h"
+
 namespace vireno {
 
 namespace {
@@ -154,6 +156,20 @@ std::size_t CharacterSizeIn(unsigned code_page, unsigned char lead) {
     found = sizes.emplace(code_page, table).first;
   }
   return found->second[lead];
+}
+
+std::string ToUtf8(std::string_view text) {
+  std::string utf8;
+  CodePageToUtf8(text, AnsiCodePage(), utf8, true);
+  return utf8;
+}
+
+std::size_t CharacterSize(std::string_view text) {
+  if (text.empty()) {
+    return 0;
+  }
+  const std::size_t size = CharacterSizeIn(AnsiCodePage(), static_cast<unsigned char>(text[0]));
+  return size < text.size() ? size : text.size();
 }
 
 }  // namespace vireno

@@ -1,14 +1,17 @@
 #pragma once
 
-// The platform file layer: the only place that talks to the operating system's
-// file API. Paths are Windows paths in the system's 8-bit code page; the POSIX
-// build maps them onto its own file system the way Wine does.
+// The file layer: the program's only way to the files. Paths are Windows
+// paths in the system's 8-bit code page; the POSIX build maps them onto its
+// own file system the way Wine does.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "profile/platform_files.h"
 
 namespace vireno {
 
@@ -19,9 +22,6 @@ class InputFile {
   // it is not a file on disk (a folder, a pipe, a device): nothing is ever
   // read that could keep the program waiting.
   explicit InputFile(const std::string& path);
-  ~InputFile();
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
 
   // Reads up to `size` bytes into `buffer`; returns 0 at the end of the file.
   std::size_t Read(char* buffer, std::size_t size);
@@ -31,7 +31,7 @@ class InputFile {
 
  private:
   std::string path_;
-  std::intptr_t handle_ = -1;  // a descriptor or a HANDLE, by platform
+  platform::File file_;
 };
 
 // New content for the file at `path`, written piece by piece beside it and
@@ -43,11 +43,27 @@ class InputFile {
 class FileReplacement {
  public:
   // Raises RuntimeError when the file could not be written.
-  static std::unique_ptr<FileReplacement> Open(const std::string& path);
-  virtual ~FileReplacement() = default;
+  explicit FileReplacement(const std::string& path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
 
-  virtual void Write(std::string_view bytes) = 0;
-  virtual void Commit() = 0;
+  void Write(std::string_view bytes);
+  void Commit();
+
+ private:
+  class TemporaryFile;
+
+  void RewriteInPlace(const std::function<std::string_view(std::uint64_t)>& content_at);
+  void RewriteFromTemporary();
+  void RemoveStaleTemporaries();
+
+  std::string path_;
+  platform::NativePath native_;
+  bool exists_ = false;
+  bool hard_linked_ = false;
+  std::unique_ptr<TemporaryFile> temporary_;
+  std::string held_;  // the content, where the folder takes no new file
 };
 
 // Raises "Bad file name or number" for a path no file can have: an empty one,
@@ -55,24 +71,12 @@ class FileReplacement {
 // another file than the one named.
 void CheckPathName(const std::string& path);
 
-// The whole new content at once.
-void ReplaceFileContent(const std::string& path, std::string_view content);
+// CheckPathName, then the path as the system takes it.
+platform::NativePath NativePathOrRaise(const std::string& path);
 
-// `text`, in the system's 8-bit code page, as UTF-8; what has no character
-// there shows as U+FFFD.
-std::string ToUtf8(std::string_view text);
-
-// Where `path` lies on this machine when that is not plain from the path
-// itself (the native program's mapping of Windows drives), in UTF-8; empty
-// otherwise. Never raises.
-std::string LocalPathNote(const std::string& path) noexcept;
-
-// Size in bytes of the character that begins `text`, in the system's 8-bit
-// code page (2 for the lead byte of a double-byte character, otherwise 1).
-std::size_t CharacterSize(std::string_view text);
-
-// The most bytes one character can take in any code page the system may use
-// (UTF-8 takes up to four).
-inline constexpr std::size_t kMaxCharacterSize = 4;
+// The file of an error as a report shows it, in UTF-8: its name and, where
+// the native program's mapping of Windows drives hides it, on a line of its
+// own where it lies on this machine. Never raises.
+std::string ReportedFile(const std::string& path) noexcept;
 
 }  // namespace vireno

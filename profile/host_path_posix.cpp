@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "profile/platform_files.h"
+
 namespace vireno {
 
 namespace {
@@ -135,5 +137,23 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
 std::string HostPath(const std::string& path) {
   return MapWindowsPath(path, WinePrefix());
 }
+
+namespace platform {
+
+std::string LocalPathNote(const std::string& path) noexcept {
+  try {
+    // Only a drive letter hides where a path leads.
+    NativePath native;
+    if (path.size() < 2 || path[1] != ':' || path.find('\0') != std::string::npos ||
+        ToNativePath(path, native) != Failure::kNone) {
+      return {};
+    }
+    return native;
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace platform
 
 }  // namespace vireno

@@ -23,11 +23,11 @@ void CopyProfile(const Settings& settings, Profile profile) {
   }
   // The line streams into the replacement, however long it is; the source
   // is closed before the target itself is touched.
-  const auto target = FileReplacement::Open(TargetPath(settings));
-  reader.CopyLine([&target](std::string_view piece) { target->Write(piece); });
+  FileReplacement target(TargetPath(settings));
+  reader.CopyLine([&target](std::string_view piece) { target.Write(piece); });
   source.Close();
-  target->Write("\r\n");
-  target->Commit();
+  target.Write("\r\n");
+  target.Commit();
 }
 
 }  // namespace vireno

@@ -3,34 +3,42 @@
 #include <cstdint>
 #include <limits>
 
+#include "profile/code_page.h"
 #include "profile/error.h"
-#include "profile/file_system.h"
 #include "profile/line_reader.h"
 
 namespace vireno {
 
 namespace {
 
-// A fixed-column field: which line (counted from 0) and which characters.
+// A fixed-column field: which line and which characters, both counted
+// from 1 as the settings file's users count them, and the setting it fills.
 struct Column {
-  std::int16_t line;
+  int line;
   std::size_t start;
   std::size_t width;
+  std::string Settings::*setting;
 };
 
-constexpr Column kBaseDirColumn{1, 5, 12};
-constexpr Column kSctFileColumn{2, 14, 8};
-constexpr Column kExtasiFileColumn{3, 17, 10};
+constexpr Column kColumns[] = {
+    {2, 5, 12, &Settings::BaseDir},
+    {3, 14, 8, &Settings::SctFile},
+    {4, 17, 10, &Settings::ExtasiFile},
+};
 
-// How many bytes of line `counter` can hold the characters a column uses; an
-// ignored line keeps none, so no line is ever held whole.
-std::size_t BytesToKeep(std::int16_t counter) {
-  for (const Column& column : {kBaseDirColumn, kSctFileColumn, kExtasiFileColumn}) {
-    if (counter == column.line) {
-      return (column.start - 1 + column.width) * kMaxCharacterSize;
+const Column* ColumnOnLine(int line) {
+  for (const Column& column : kColumns) {
+    if (column.line == line) {
+      return &column;
     }
   }
-  return 0;
+  return nullptr;
+}
+
+// How many bytes of a line can hold the characters its column uses; an
+// ignored line keeps none, so no line is ever held whole.
+std::size_t BytesToKeep(const Column* column) {
+  return column != nullptr ? (column->start - 1 + column->width) * kMaxCharacterSize : 0;
 }
 
 std::size_t NextCharacter(std::string_view text, std::size_t offset) {
@@ -56,17 +64,12 @@ void LoadSettings(Settings& settings, const std::string& path) {
   LineReader reader(file);
   // The line counter is 16 bits wide, as it always was: a settings file holds
   // at most 32,767 lines, and a longer one is reported as an overflow.
-  std::int16_t counter = 0;
+  std::int16_t counter = 0;  // the lines read so far
   while (!reader.AtEnd()) {
-    const std::string line = reader.ReadLine(BytesToKeep(counter));
-    if (counter == kBaseDirColumn.line) {
-      settings.BaseDir = Substring(line, kBaseDirColumn.start, kBaseDirColumn.width);
-    }
-    if (counter == kSctFileColumn.line) {
-      settings.SctFile = Substring(line, kSctFileColumn.start, kSctFileColumn.width);
-    }
-    if (counter == kExtasiFileColumn.line) {
-      settings.ExtasiFile = Substring(line, kExtasiFileColumn.start, kExtasiFileColumn.width);
+    const Column* column = ColumnOnLine(counter + 1);
+    const std::string line = reader.ReadLine(BytesToKeep(column));
+    if (column != nullptr) {
+      settings.*column->setting = Substring(line, column->start, column->width);
     }
     if (counter == std::numeric_limits<std::int16_t>::max()) {
       throw RuntimeError(ErrorCode::kOverflow, path);

@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/test_files.h"
+#include "window/messages.h"
 
 namespace vireno {
 namespace {
@@ -20,7 +22,9 @@ using Calls = std::vector<std::string>;
 class RecordingView final : public CambioView {
  public:
   std::function<void(CambioEvents&)> user;
+  std::map<unsigned, std::string> catalogue;  // the strings of the user's language
   Calls calls;
+  bool right_to_left = false;
 
   void Bind(CambioEvents& events) override { events_ = &events; }
   void Show() override { calls.push_back("Show"); }
@@ -32,8 +36,13 @@ class RecordingView final : public CambioView {
     return exit_code_;
   }
   void ShowErrorReport(const std::string& title, const std::string& text,
-                       bool /*right_to_left*/) override {
+                       bool reads_right_to_left) override {
     calls.push_back("ShowErrorReport " + title + ": " + text);
+    right_to_left = reads_right_to_left;
+  }
+  std::string Translate(unsigned id, const char* english) const override {
+    const auto found = catalogue.find(id);
+    return found != catalogue.end() ? found->second : english;
   }
   void EndProgram(int exit_code) override {
     exit_code_ = exit_code;
@@ -82,15 +91,31 @@ TEST(CambioTest, FailedLoadReportsOnceAndNeverShowsTheWindow) {
                                "EndProgram 53"}));
 }
 
+TEST(CambioTest, ReportReadsInTheOrderOfItsLanguage) {
+  const struct {
+    const char* language;
+    const char* reading_order;
+    bool right_to_left;
+  } cases[] = {{"en", "default:LTR", false}, {"ar", "default:RTL", true}};
+  for (const auto& c : cases) {
+    test::TempFolder empty;
+    RecordingView view;
+    view.catalogue[messages::kReadingOrder] = c.reading_order;
+    Cambio cambio(view, empty / "vireno.ini");
+    EXPECT_EQ(cambio.Run(), 53) << c.language;
+    EXPECT_EQ(view.right_to_left, c.right_to_left) << c.language;
+  }
+}
+
 TEST(CambioTest, LoadsThenShowsThenCopiesEachChoice) {
   Installation installation;
   RecordingView view;
   Cambio cambio(view, installation.settings_path());
   std::vector<std::string> targets;
   view.user = [&](CambioEvents& events) {
-    events.OnOption2Click();
+    events.OnChoose(Profile::Extasi);
     targets.push_back(installation.Target());
-    events.OnOption1Click();
+    events.OnChoose(Profile::Sct);
     targets.push_back(installation.Target());
   };
 
@@ -105,8 +130,8 @@ TEST(CambioTest, FailedCopyReportsOnceEndsAndIgnoresLaterEvents) {
   RecordingView view;
   Cambio cambio(view, installation.settings_path());
   view.user = [](CambioEvents& events) {
-    events.OnOption1Click();  // fails: the source is missing
-    events.OnOption2Click();  // arrives while the program ends: ignored
+    events.OnChoose(Profile::Sct);     // fails: the source is missing
+    events.OnChoose(Profile::Extasi);  // arrives while the program ends: ignored
   };
 
   EXPECT_EQ(cambio.Run(), 53);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "profile/code_page.h"
 #include "profile/file_system.h"
 #include "profile/settings.h"
 #include "tests/test_files.h"

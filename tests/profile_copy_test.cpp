@@ -224,10 +224,15 @@ TEST(CopyProfileTest, TargetThatIsAFolderIsPathFileAccessError) {
   EXPECT_EQ(test::ErrorNumberOf([&] { CopyProfile(profiles.settings(), Profile::Sct); }), 75);
 }
 
-TEST(ReplaceFileContentTest, MissingFolderIsPathNotFound) {
+TEST(FileReplacementTest, MissingFolderIsPathNotFound) {
   test::TempFolder folder;
   const std::string path = folder / "gone" + test::kSeparator + "vireno.txt";
-  EXPECT_EQ(test::ErrorNumberOf([&] { ReplaceFileContent(path, "x\r\n"); }), 76);
+  EXPECT_EQ(test::ErrorNumberOf([&] {
+              FileReplacement replacement(path);
+              replacement.Write("x\r\n");
+              replacement.Commit();
+            }),
+            76);
   EXPECT_TRUE(folder.Entries().empty());
 }
 

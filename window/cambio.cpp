@@ -25,12 +25,8 @@ int Cambio::Run() {
   return view_.RunEventLoop();
 }
 
-void Cambio::OnOption1Click() noexcept {
-  RunEvent([this] { CopyProfile(settings_, Profile::Sct); });
-}
-
-void Cambio::OnOption2Click() noexcept {
-  RunEvent([this] { CopyProfile(settings_, Profile::Extasi); });
+void Cambio::OnChoose(Profile profile) noexcept {
+  RunEvent([this, profile] { CopyProfile(settings_, profile); });
 }
 
 // The top of every event: nothing escapes into the window system.
@@ -85,11 +81,7 @@ std::string ErrorReportText(const RuntimeError& error, const CambioView* view) {
                          error.description().c_str()));
   ReplaceFirst(text, "{number}", std::to_string(error.number()));
   if (!error.file().empty()) {
-    text += "\n" + ToUtf8(error.file());
-    // Where a Windows drive lies on this machine, for a user setting it up.
-    if (const std::string local = LocalPathNote(error.file()); !local.empty()) {
-      text += "\n" + local;
-    }
+    text += "\n" + ReportedFile(error.file());
   }
   return text;
 }

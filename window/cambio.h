@@ -18,8 +18,7 @@ class Cambio final : public CambioEvents {
   // Starts the program: load, show, event loop. Returns the exit code.
   int Run();
 
-  void OnOption1Click() noexcept override;
-  void OnOption2Click() noexcept override;
+  void OnChoose(Profile profile) noexcept override;
 
   const Settings& settings() const { return settings_; }
 

@@ -2,13 +2,15 @@
 
 #include <string>
 
+#include "profile/profile_copy.h"
+
 namespace vireno {
 
 // The window's user events, as the presenter receives them.
 class CambioEvents {
  public:
-  virtual void OnOption1Click() noexcept = 0;  // "Sct" chosen
-  virtual void OnOption2Click() noexcept = 0;  // "Extasi" chosen
+  // The user chose `profile`: "Sct" is the first option, "Extasi" the second.
+  virtual void OnChoose(Profile profile) noexcept = 0;
 
  protected:
   ~CambioEvents() = default;

@@ -98,11 +98,7 @@ void GtkCambioWindow::OnClicked(GtkButton* button, gpointer self) {
   if (view->events_ == nullptr || !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button))) {
     return;
   }
-  if (GTK_WIDGET(button) == view->option1_) {
-    view->events_->OnOption1Click();
-  } else {
-    view->events_->OnOption2Click();
-  }
+  view->events_->OnChoose(GTK_WIDGET(button) == view->option1_ ? Profile::Sct : Profile::Extasi);
 }
 
 void GtkCambioWindow::OnRealize(GtkWidget* window, gpointer /*self*/) {

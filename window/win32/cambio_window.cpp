@@ -21,7 +21,7 @@ constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr DWORD kOptionStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
 
 // The window's texts are UTF-8, whatever the system's code page.
-std::wstring Widen(const std::string& text) {
+std::wstring Utf8ToUtf16(const std::string& text) {
   const int size =
       MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
@@ -57,15 +57,15 @@ Win32CambioWindow::Win32CambioWindow(HINSTANCE instance) : instance_(instance) {
   // Owned windows get no taskbar button, as dialogs do; the owner stays hidden.
   owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
                            nullptr);
-  window_ =
-      CreateWindowExW(kWindowExStyle, kWindowClass, Widen(layout::kCaption).c_str(), kWindowStyle,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr, instance_, this);
+  window_ = CreateWindowExW(kWindowExStyle, kWindowClass, Utf8ToUtf16(layout::kCaption).c_str(),
+                            kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr,
+                            instance_, this);
   option1_ = CreateWindowExW(
-      0, L"BUTTON", Widen(layout::kOption1.caption).c_str(), kOptionStyle | WS_GROUP, 0, 0, 0, 0,
-      window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption1Id)), instance_, nullptr);
+      0, L"BUTTON", Utf8ToUtf16(layout::kOption1.caption).c_str(), kOptionStyle | WS_GROUP, 0, 0, 0,
+      0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption1Id)), instance_, nullptr);
   option2_ = CreateWindowExW(
-      0, L"BUTTON", Widen(layout::kOption2.caption).c_str(), kOptionStyle, 0, 0, 0, 0, window_,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption2Id)), instance_, nullptr);
+      0, L"BUTTON", Utf8ToUtf16(layout::kOption2.caption).c_str(), kOptionStyle, 0, 0, 0, 0,
+      window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOption2Id)), instance_, nullptr);
 
   // Nothing to size, minimise or maximise: the system menu keeps Move and Close.
   HMENU system_menu = GetSystemMenu(window_, FALSE);
@@ -145,7 +145,7 @@ void Win32CambioWindow::ShowErrorReport(const std::string& title, const std::str
   if (right_to_left) {
     style |= MB_RTLREADING | MB_RIGHT;
   }
-  MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), style);
+  MessageBoxW(owner, Utf8ToUtf16(text).c_str(), Utf8ToUtf16(title).c_str(), style);
 }
 
 // The string tables in the resources, one per language: the resource loader
@@ -182,11 +182,7 @@ void Win32CambioWindow::OnOptionClicked(int id, HWND control) {
   if (events_ == nullptr || SendMessageW(control, BM_GETCHECK, 0, 0) != BST_CHECKED) {
     return;
   }
-  if (id == kOption1Id) {
-    events_->OnOption1Click();
-  } else {
-    events_->OnOption2Click();
-  }
+  events_->OnChoose(id == kOption1Id ? Profile::Sct : Profile::Extasi);
 }
 
 LRESULT Win32CambioWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
