@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,7 +38,9 @@ class InputFile {
 // holds either its old content or the new one, whole. Until Commit() the file
 // is not touched; an object destroyed before it leaves no trace. A symbolic
 // link at `path` stays a link, and a file with several hard links stays one
-// file: the file they show gets the new content.
+// file: the file they show gets the new content. Where it is rewritten in
+// place, a full disk leaves the old content, and a crash leaves a record from
+// which FinishInterruptedReplacement completes the new one.
 class FileReplacement {
  public:
   // Raises RuntimeError when the file could not be written.
@@ -54,9 +55,8 @@ class FileReplacement {
  private:
   class TemporaryFile;
 
-  void RewriteInPlace(const std::function<std::string_view(std::uint64_t)>& content_at);
-  void RewriteFromTemporary();
-  void RemoveStaleTemporaries();
+  bool RenamedOver();
+  void RewriteThroughRecord();
 
   std::string path_;
   platform::NativePath native_;
@@ -64,7 +64,15 @@ class FileReplacement {
   bool hard_linked_ = false;
   std::unique_ptr<TemporaryFile> temporary_;
   std::string held_;  // the content, where the folder takes no new file
+  std::uint64_t size_ = 0;
 };
+
+// Completes the rewrite in place of the file at `path` that a copy killed in
+// the middle of it left unfinished, from the record that copy kept, and
+// removes the record; returns whether it did. Raises no RuntimeError: a
+// rewrite it cannot complete keeps its record, and the next replacement
+// supersedes both.
+bool FinishInterruptedReplacement(const std::string& path);
 
 // Raises "Bad file name or number" for a path no file can have: an empty one,
 // or one with a NUL byte, which the system would take as its end and so open

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -218,8 +217,46 @@ Failure Flush(const File& file) {
   return fsync(Fd(file)) == 0 ? Failure::kNone : LastFailure();
 }
 
-Failure RenameOver(File& /*file*/, const NativePath& from, const NativePath& to) {
+Failure FileSize(const File& file, std::uint64_t& size) {
+  struct stat info {};
+  if (fstat(Fd(file), &info) != 0) {
+    return LastFailure();
+  }
+  size = static_cast<std::uint64_t>(info.st_size);
+  return Failure::kNone;
+}
+
+// A lock of the open file description: Wine's LockFileEx sees it, and unlike
+// a process's fcntl lock it does not go when another descriptor of the file
+// is closed.
+Failure Lock(const File& file) {
+  struct flock lock {};
+  lock.l_type = (fcntl(Fd(file), F_GETFL) & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  if (fcntl(Fd(file), F_OFD_SETLK, &lock) == 0) {
+    return Failure::kNone;
+  }
+  return errno == EAGAIN || errno == EACCES ? Failure::kInUse : LastFailure();
+}
+
+Failure OpenToClaim(const NativePath& path, File& file) {
+  Failure failure = OpenExisting(path, O_RDWR | O_NOFOLLOW, file);
+  if (failure == Failure::kAccessDenied) {
+    failure = OpenExisting(path, O_RDONLY | O_NOFOLLOW, file);
+  }
+  if (failure == Failure::kNone && !IsDiskFile(file)) {
+    (void)file.Close();
+    return Failure::kNotAFile;
+  }
+  return failure;
+}
+
+Failure Rename(const File& /*file*/, const NativePath& from, const NativePath& to) {
   return rename(from.c_str(), to.c_str()) == 0 ? Failure::kNone : LastFailure();
+}
+
+Failure RenameOver(File& file, const NativePath& from, const NativePath& to) {
+  return Rename(file, from, to);  // a rename replaces what it finds
 }
 
 Failure FlushFolderOf(const NativePath& path) {
@@ -235,9 +272,8 @@ Failure FlushFolderOf(const NativePath& path) {
   return folder.Close();
 }
 
-Failure RemoveWhileOpen(File& /*file*/, const NativePath& path) {
-  unlink(path.c_str());  // the descriptor still reads it
-  return Failure::kNone;
+Failure RemoveWhileOpen(const File& /*file*/, const NativePath& path) {
+  return unlink(path.c_str()) == 0 ? Failure::kNone : LastFailure();
 }
 
 void Remove(const NativePath& path) {
@@ -274,10 +310,6 @@ std::vector<FolderEntry> ListBeside(const NativePath& path, const NativePath& pr
 
 unsigned long CurrentProcessId() {
   return static_cast<unsigned long>(getpid());
-}
-
-bool ProcessMayRun(unsigned long id) {
-  return kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
 }
 
 std::uint64_t Milliseconds() {

@@ -94,20 +94,19 @@ OVERLAPPED At(std::uint64_t offset) {
 // the headers declare only for builds that target that version alone.
 constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 
-// Renames the open file over `to` with POSIX semantics, which replace a
-// target that other programs hold open with delete sharing.
-bool RenameWithPosixSemantics(HANDLE file, const std::wstring& to) {
-  // With no root folder and a bare name, the file keeps its folder.
-  const std::wstring name = NameOf(to);
+// Renames the open file through its handle. The name is taken as a path,
+// absolute or from the current folder, as the rest of the program's paths.
+bool RenameThroughHandle(HANDLE file, const std::wstring& to, FILE_INFO_BY_HANDLE_CLASS kind,
+                         DWORD flags) {
+  const std::wstring& name = to;
   const std::size_t name_bytes = name.size() * sizeof(wchar_t);
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+  info->Flags = flags;  // also ReplaceIfExists, for the plain rename
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(name_bytes);
   std::memcpy(info->FileName, name.data(), name_bytes);
-  return SetFileInformationByHandle(file, kFileRenameInfoEx, info,
-                                    static_cast<DWORD>(buffer.size())) != FALSE;
+  return SetFileInformationByHandle(file, kind, info, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 // Systems before Windows 10 1709, Wine and some network file systems know no
@@ -261,9 +260,45 @@ Failure Flush(const File& file) {
   return FlushFileBuffers(HandleOf(file)) ? Failure::kNone : LastFailure();
 }
 
+Failure FileSize(const File& file, std::uint64_t& size) {
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(HandleOf(file), &length)) {
+    return LastFailure();
+  }
+  size = static_cast<std::uint64_t>(length.QuadPart);
+  return Failure::kNone;
+}
+
+// An exclusive lock also keeps other programs from reading the file; only
+// the program's own files are locked, and it reads them through the handle
+// that holds the lock.
+Failure Lock(const File& file) {
+  OVERLAPPED whole{};
+  return LockFileEx(HandleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                    MAXDWORD, MAXDWORD, &whole)
+             ? Failure::kNone
+             : LastFailure();
+}
+
+Failure OpenToClaim(const NativePath& path, File& file) {
+  Failure failure =
+      OpenExisting(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_FLAG_OPEN_REPARSE_POINT, file);
+  if (failure == Failure::kAccessDenied) {
+    failure = OpenExisting(path, GENERIC_READ | DELETE, FILE_FLAG_OPEN_REPARSE_POINT, file);
+  }
+  if (failure == Failure::kNone && !IsDiskFile(file)) {
+    (void)file.Close();
+    return Failure::kNotAFile;
+  }
+  return failure;
+}
+
 Failure RenameOver(File& file, const NativePath& from, const NativePath& to) {
   if (file.is_open()) {
-    if (RenameWithPosixSemantics(HandleOf(file), to)) {
+    // POSIX semantics replace a target that others hold with delete sharing.
+    if (RenameThroughHandle(
+            HandleOf(file), to, kFileRenameInfoEx,
+            FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS)) {
       return Failure::kNone;
     }
     const DWORD error = GetLastError();
@@ -284,17 +319,17 @@ Failure FlushFolderOf(const NativePath& /*path*/) {
   return Failure::kNone;  // the move wrote through; Windows flushes no folder
 }
 
-Failure RemoveWhileOpen(File& file, const NativePath& path) {
-  // Windows removes an open file's name only when its last handle goes, so
-  // the file is opened anew to go when this handle is closed.
-  if (const Failure closed = file.Close(); closed != Failure::kNone) {
-    return closed;
-  }
-  const Failure opened = OpenExisting(path, GENERIC_READ, FILE_FLAG_DELETE_ON_CLOSE, file);
-  if (opened != Failure::kNone) {
-    DeleteFileW(path.c_str());
-  }
-  return opened;
+Failure Rename(const File& file, const NativePath& /*from*/, const NativePath& to) {
+  return RenameThroughHandle(HandleOf(file), to, FileRenameInfo, 0) ? Failure::kNone
+                                                                    : LastFailure(to);
+}
+
+Failure RemoveWhileOpen(const File& file, const NativePath& /*path*/) {
+  FILE_DISPOSITION_INFO remove{};
+  remove.DeleteFile = TRUE;
+  return SetFileInformationByHandle(HandleOf(file), FileDispositionInfo, &remove, sizeof remove)
+             ? Failure::kNone
+             : LastFailure();
 }
 
 void Remove(const NativePath& path) {
@@ -333,17 +368,6 @@ std::vector<FolderEntry> ListBeside(const NativePath& path, const NativePath& pr
 
 unsigned long CurrentProcessId() {
   return GetCurrentProcessId();
-}
-
-bool ProcessMayRun(unsigned long id) {
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-  if (process == nullptr) {
-    return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
-  }
-  DWORD exit_code = 0;
-  const bool runs = GetExitCodeProcess(process, &exit_code) && exit_code == STILL_ACTIVE;
-  CloseHandle(process);
-  return runs;
 }
 
 std::uint64_t Milliseconds() {

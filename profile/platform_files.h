@@ -117,16 +117,29 @@ std::uint32_t LinkCount(const File& file);
 [[nodiscard]] Failure SetLength(const File& file, std::uint64_t length);
 // Flushes the file's data to the disk.
 [[nodiscard]] Failure Flush(const File& file);
+[[nodiscard]] Failure FileSize(const File& file, std::uint64_t& size);
+
+// Takes the file's lock without waiting, for as long as `file` stays open:
+// exclusive where the file is open for writing, shared where it can only be
+// read. kInUse when another open file holds it, in this process or another,
+// in Wine or natively.
+[[nodiscard]] Failure Lock(const File& file);
+// Opens an existing file of the program's own, beside its target, to claim
+// it with Lock: for reading, for writing where allowed, and for removal.
+[[nodiscard]] Failure OpenToClaim(const NativePath& path, File& file);
 
 // Puts the file at `from`, open as `file` and flushed, in place of `to`
 // with one rename. Where the system can only rename a closed file, `file`
 // is closed first.
 [[nodiscard]] Failure RenameOver(File& file, const NativePath& from, const NativePath& to);
+// Gives the file at `from`, open as `file`, the new name `to`, which no
+// file has; `file` stays open, and so does its lock.
+[[nodiscard]] Failure Rename(const File& file, const NativePath& from, const NativePath& to);
 // Makes a rename in the folder of `path` survive a power cut.
 [[nodiscard]] Failure FlushFolderOf(const NativePath& path);
-// Leaves `file` open for reading from its start, and its name `path` gone as
-// soon as the system allows: at once, or when the file is closed.
-[[nodiscard]] Failure RemoveWhileOpen(File& file, const NativePath& path);
+// Removes the file `path`, open as `file`, while still holding it and its
+// lock: its name goes at once, or when the file is closed.
+[[nodiscard]] Failure RemoveWhileOpen(const File& file, const NativePath& path);
 void Remove(const NativePath& path);
 
 // The path of `name` in the folder of `path`, and the last name of `path`.
@@ -142,8 +155,6 @@ struct FolderEntry {
 std::vector<FolderEntry> ListBeside(const NativePath& path, const NativePath& prefix);
 
 unsigned long CurrentProcessId();
-// False only when the system says no process `id` runs here.
-bool ProcessMayRun(unsigned long id);
 
 // A clock for waiting, and a pause.
 std::uint64_t Milliseconds();

@@ -1,5 +1,7 @@
 #include "profile/profile_copy.h"
 
+#include <new>
+
 #include "profile/error.h"
 #include "profile/file_system.h"
 #include "profile/line_reader.h"
@@ -28,6 +30,14 @@ void CopyProfile(const Settings& settings, Profile profile) {
   source.Close();
   target.Write("\r\n");
   target.Commit();
+}
+
+bool FinishInterruptedCopy(const Settings& settings) noexcept {
+  try {
+    return FinishInterruptedReplacement(TargetPath(settings));
+  } catch (const std::bad_alloc&) {
+    return false;  // the next choice replaces the target and the record
+  }
 }
 
 }  // namespace vireno

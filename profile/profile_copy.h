@@ -23,4 +23,9 @@ std::string TargetPath(const Settings& settings);
 // the target left as it was.
 void CopyProfile(const Settings& settings, Profile profile);
 
+// Completes a copy into the target that was killed while rewriting it in
+// place, as the program does when it starts; returns whether there was one.
+// Never raises.
+bool FinishInterruptedCopy(const Settings& settings) noexcept;
+
 }  // namespace vireno

@@ -193,25 +193,38 @@ TEST(CopyProfileTest, ReadOnlyTargetIsPermissionDenied) {
   EXPECT_EQ(profiles.folder().Entries(), (Entries{"sct.txt", "vireno.txt"}));
 }
 
+// A copy that runs holds a lock on its file; process numbers are reused, so
+// a file named after this very process may be a dead copy's.
 TEST(CopyProfileTest, RemovesTemporaryFilesOfCopiesThatDiedLongAgo) {
   ProfileFolder profiles;
   profiles.Write("sct.txt", "new\r\n");
   const std::string dead = ".vireno.txt." + std::to_string(test::kNoSuchProcess);
+  const std::string own = ".vireno.txt." + std::to_string(test::CurrentProcessId());
   const std::string dead_long_ago = dead + "-7.tmp";
   // Perhaps a live copy in another process namespace or on another machine.
   const std::string dead_here_lately = dead + "-8.tmp";
-  const std::string running = ".vireno.txt." + std::to_string(test::CurrentProcessId()) + "-7.tmp";
+  const std::string running = own + "-7.tmp";
+  const std::string own_number_long_ago = own + "-8.tmp";
+  const std::string locked_long_ago = dead + "-9.tmp";
+  const std::string dead_record = dead + "-10.pending";
   const std::string unrelated = ".vireno.txt.notes.tmp";
-  for (const auto& name : {dead_long_ago, dead_here_lately, running, unrelated}) {
+  for (const auto& name : {dead_long_ago, dead_here_lately, running, own_number_long_ago,
+                           locked_long_ago, dead_record, unrelated}) {
     profiles.Write(name, "partial");
   }
-  const std::filesystem::path old_file = profiles.folder() / dead_long_ago;
-  std::filesystem::last_write_time(
-      old_file, std::filesystem::last_write_time(old_file) - std::chrono::minutes(11));
+  for (const auto& name : {dead_long_ago, own_number_long_ago, locked_long_ago}) {
+    const std::filesystem::path old_file = profiles.folder() / name;
+    std::filesystem::last_write_time(
+        old_file, std::filesystem::last_write_time(old_file) - std::chrono::minutes(11));
+  }
+  const platform::NativePath held = NativePathOrRaise(profiles.folder() / locked_long_ago);
+  platform::File holder;
+  ASSERT_EQ(platform::OpenToClaim(held, holder), platform::Failure::kNone);
+  ASSERT_EQ(platform::Lock(holder), platform::Failure::kNone);
 
   CopyProfile(profiles.settings(), Profile::Sct);
 
-  Entries expected{dead_here_lately, running, unrelated, "sct.txt", "vireno.txt"};
+  Entries expected{dead_here_lately, running, locked_long_ago, unrelated, "sct.txt", "vireno.txt"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(profiles.folder().Entries(), expected);
   EXPECT_EQ(profiles.Read("vireno.txt"), "new\r\n");

@@ -21,6 +21,9 @@ int Cambio::Run() {
   if (ended_) {
     return exit_code_;  // the window is never shown after a failed load
   }
+  // A copy killed while it rewrote the target leaves it to be completed;
+  // what cannot be completed now waits for the user's next choice.
+  FinishInterruptedCopy(settings_);
   view_.Show();
   return view_.RunEventLoop();
 }

@@ -83,8 +83,45 @@ run_in_place() {
   row "$name: rewritten" 0 "$got" "$ok"
 }
 run_in_place "locked folder, writable target"
+# Only the rename over the target is refused: the copy may still rename its
+# own file beside it.
 run_in_place "strace: rename fails with EACCES (sticky folder)" \
-  strace -f -qq -o /dev/null -e trace=rename -e inject=rename:error=EACCES
+  strace -f -qq -o /dev/null -e trace=rename -e inject=rename:error=EACCES:when=1
+
+# Killed while it rewrites a hard-linked target in place, at the first byte
+# that changes; the next start completes the rewrite from the copy's record.
+# A kill that missed the rewrite (the copy ended first, or had just ended it)
+# is tried again.
+linked_crash() {
+  local pid first='' got=no-kill ok=no
+  for _ in 1 2 3 4 5; do
+    fresh
+    head -c 33554432 /dev/zero | tr '\0' G >"$work/p/big.txt"
+    head -c 33554432 /dev/zero | tr '\0' O >"$work/p/vireno.txt"
+    ln "$work/p/vireno.txt" "$work/p/active.txt"
+    "$probe" "$work/p/" big.txt extasi.txt sct 2>/dev/null &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+      IFS= read -r -n 1 first <"$work/p/vireno.txt"
+      [ "$first" = G ] && break
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    if [ "$first" != G ] || ! ls "$work/p"/.vireno.txt.*.pending >/dev/null 2>&1; then
+      continue
+    fi
+    "$probe" "$work/p/" big.txt extasi.txt start 2>/dev/null
+    got=$?
+    [ "$(head -c 33554432 "$work/p/big.txt" | sha256sum)" = "$(head -c 33554432 "$work/p/vireno.txt" | sha256sum)" ] &&
+      [ "$(tail -c 2 "$work/p/vireno.txt" | od -An -c | tr -d ' ')" = '\r\n' ] &&
+      [ "$(stat -c %s "$work/p/vireno.txt")" -eq 33554434 ] &&
+      [ "$work/p/vireno.txt" -ef "$work/p/active.txt" ] &&
+      [ "$(ls -A "$work/p" | wc -l)" -eq 5 ] && ok=yes
+    break
+  done
+  row "killed in a linked rewrite, then started: completed" 0 "$got" "$ok"
+}
+linked_crash
 
 # A really full file system: a tiny tmpfs in a private mount namespace.
 if unshare -m true 2>/dev/null; then
@@ -101,6 +138,22 @@ if unshare -m true 2>/dev/null; then
     [ "$before" = "$(sha256sum "$p"/* | sort)" ] && echo "$code yes" || echo "$code no"
   ' tmpfs "$work/p" "$probe")
   row "full tmpfs (16 KiB, filled)" 61 "${got% *}" "${got#* }"
+  # A hard-linked target is rewritten in place: the new line, 300 KiB from
+  # another folder, finds no room there, and the old profile stays whole.
+  fresh
+  mkdir -p "$work/big"
+  head -c 307200 /dev/zero | tr '\0' N >"$work/big/sct.txt"
+  got=$(unshare -m bash -c '
+    p="$1"; probe="$2"
+    mount -t tmpfs -o size=512k tmpfs "$p" || exit 99
+    printf "OLD-PROFILE\r\n" >"$p/vireno.txt"
+    ln "$p/vireno.txt" "$p/active.txt"
+    "$probe" "$p/" ../big/sct.txt extasi.txt sct 2>/dev/null
+    code=$?
+    [ "$(cat "$p/vireno.txt" "$p/active.txt")" = "$(printf "OLD-PROFILE\r\nOLD-PROFILE\r\n")" ] &&
+      [ "$(ls -A "$p" | tr "\n" " ")" = "active.txt vireno.txt " ] && echo "$code yes" || echo "$code no"
+  ' tmpfs "$work/p" "$probe")
+  row "full tmpfs (512 KiB), linked target rewritten in place" 61 "${got% *}" "${got#* }"
 else
   echo "skip  full tmpfs: unshare -m is not permitted here"
 fi

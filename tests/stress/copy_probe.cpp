@@ -2,8 +2,12 @@
 // watch it from outside (strace fault injection, crash and race tests).
 //
 //   copy_probe BASEDIR SCTFILE EXTASIFILE sct|extasi [TIMES]
+//   copy_probe BASEDIR SCTFILE EXTASIFILE start
 //
-// Exits with the error number of the first failure, or 0.
+// Exits with the error number of the first failure, or 0. "start" does what
+// the program does when it starts, before its window shows: it completes a
+// rewrite that a killed copy left unfinished, and exits 0 when there was
+// one, 1 when there was none.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,10 +17,13 @@
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: copy_probe BASEDIR SCTFILE EXTASIFILE sct|extasi [TIMES]\n");
+    std::fprintf(stderr, "usage: copy_probe BASEDIR SCTFILE EXTASIFILE sct|extasi|start [TIMES]\n");
     return 2;
   }
   const vireno::Settings settings{argv[1], argv[2], argv[3]};
+  if (std::string(argv[4]) == "start") {
+    return vireno::FinishInterruptedCopy(settings) ? 0 : 1;
+  }
   const auto profile =
       std::string(argv[4]) == "sct" ? vireno::Profile::Sct : vireno::Profile::Extasi;
   const long times = argc > 5 ? std::strtol(argv[5], nullptr, 10) : 1;
