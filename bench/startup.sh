@@ -11,31 +11,23 @@ runs="${2:-15}"
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/$kind"
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# No accessibility bus in a bare X session: GTK would wait for one.
-export NO_AT_BRIDGE=1
+# shellcheck source=scripts/harness.sh
+source "$root/scripts/harness.sh"
+harness_init "$kind" "$work"
 
 if [ "$kind" = windows ]; then
-  "$root/scripts/wine-prefix" "$WINEPREFIX"
   program=(wine "$build/window/win32/vireno.exe")
   yardstick=(wine "$build/bench/yardstick.exe")
 else
-  "$root/scripts/wine-prefix" "$WINEPREFIX" --drive-only
   program=("$build/window/gtk/vireno")
   yardstick=("$build/bench/yardstick")
 fi
-mkdir -p "$WINEPREFIX/drive_c/progdvb"
-printf 'x\r\nDIR=c:\\progdvb\\\r\nSCT_FILE   = sct.txt\r\nEXTASI_FILE    =extasi.txt\r\n' \
-  >"$WINEPREFIX/drive_c/progdvb/vireno.ini"
-
-source "$root/scripts/xvfb.sh"
+export WINEDEBUG=-all
+make_prefix  # for vireno.exe, a wineserver kept up, as on a running desktop
+write_settings
+# No window manager: both programs map their windows the same way.
 start_xvfb || exit 2
-server_pid=""
-if [ "$kind" = windows ]; then
-  wineserver -p &  # kept up, as on a running desktop
-  server_pid=$!
-fi
-trap '[ -n "$server_pid" ] && WINEPREFIX="$WINEPREFIX" wineserver -k; stop_xvfb; rm -rf "$work"' EXIT
+trap 'stop_all; rm -rf "$work"' EXIT
 
 # time_to_window TITLE COMMAND... sets ms and kib: the time until the window
 # is visible, then the peak memory of the process once it is. Fails, with
@@ -63,7 +55,7 @@ time_to_window() {
     sleep 0.005
   done
   end=$(date +%s%N)
-  sleep 0.5
+  settle  # drawn and idle: what it holds with its window open
   peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null

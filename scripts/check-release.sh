@@ -8,7 +8,7 @@
 # Needs the windows preset built (its helper programs) and root or sudo.
 # Ends with "N passed, N failed".
 set -uo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 2
 root=$(pwd)
 source scripts/checks.sh
 check_label=release

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that check things one line at a time. Set
 # check_label first; check prints "ok    LABEL: WHAT" or "FAIL  LABEL: WHAT"
 # and counts it, check_summary prints "N passed, N failed" and fails when any
@@ -9,7 +10,7 @@ check() {  # check WHAT COMMAND...
   local what="$1"
   shift
   if "$@"; then
-    echo "ok    $check_label: $what"
+    echo "ok    ${check_label:?}: $what"
     passed=$((passed + 1))
   else
     echo "FAIL  $check_label: $what"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that need an X server. start_xvfb starts Xvfb on the
 # first free display, exports DISPLAY and sets xvfb_pid; stop_xvfb ends it.
 

@@ -17,7 +17,9 @@ kind="$1"
 build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 scripts="$here/../../scripts"
-source "$scripts/xvfb.sh"
+# shellcheck source=scripts/harness.sh
+source "$scripts/harness.sh"
+# shellcheck source=scripts/checks.sh
 source "$scripts/checks.sh"
 
 case "$kind" in
@@ -43,135 +45,38 @@ settings_file="${4:-}"
 echo "e2e: testing $program${settings_file:+ with the settings file $settings_file}"
 
 check_label="$kind"
-caption="Cambio SCT/Extasi"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vireno-e2e.XXXXXX")
-export WINEPREFIX="$work/prefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# No accessibility bus in a bare X session: GTK would wait for one.
-export NO_AT_BRIDGE=1
-progdvb="$WINEPREFIX/drive_c/progdvb"
-xvfb_pid=""
-wm_pid=""
+harness_init "$kind" "$work"
+log="$work/program.log"
 holder_pid=""
 small=""
 
 cleanup() {
   [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
   [ -n "$small" ] && umount "$small" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  stop_xvfb
-  [ "$kind" = windows ] && wineserver -k 2>/dev/null
+  stop_all
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-
-start_display() {
-  start_xvfb || exit 2
-  # Linux programs leave closing, moving and Alt+F4 to a window manager;
-  # Wine draws and handles its own frames.
-  if [ "$kind" = native ]; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm_pid=$!
-    sleep 1
-  fi
-}
-
-make_prefix() {
-  if [ "$kind" = windows ]; then
-    "$scripts/wine-prefix" "$WINEPREFIX"
-  else
-    "$scripts/wine-prefix" "$WINEPREFIX" --drive-only
-  fi
-}
 
 # A fresh set of files: settings, the two sources, no target. Without
 # arguments the settings are SETTINGS where one was given.
 set_up_files() {
   rm -rf "$progdvb"
-  mkdir -p "$progdvb"
+  write_settings "$@"
   if [ $# -eq 0 ] && [ -n "$settings_file" ]; then
     cp "$settings_file" "$progdvb/vireno.ini"
-  else
-    printf 'vireno settings\r\nDIR=%s\r\nSCT_FILE   = %s\r\nEXTASI_FILE    =extasi.txt\r\n' \
-      "${2:-c:\\progdvb\\}" "${1-sct.txt}" >"$progdvb/vireno.ini"
   fi
-  printf 'SCT 11766 H 27500\r\nsecond line\r\n' >"$progdvb/sct.txt"
-  printf 'EXTASI 12226 V 27500' >"$progdvb/extasi.txt"
 }
 
-launch() {  # launch [LOCALE]
-  log="$work/program.log"
-  local locale=(${1:+LC_ALL=$1 LANG=$1})
-  if [ "$kind" = windows ]; then
-    env "${locale[@]}" WINEDEBUG=-all,trace+msgbox wine "$program" >"$log" 2>&1 &
-  else
-    env "${locale[@]}" "$program" >"$log" 2>&1 &
-  fi
-  program_pid=$!
-}
-
-find_window() {  # find_window NAME [SECONDS] -> prints the X window id
-  local name="$1" tries=$(( ${2:-30} * 10 ))
-  local id
-  for _ in $(seq "$tries"); do
-    id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-wait_exit() {  # wait_exit SECONDS -> sets exit_code (or 999 when still running)
-  local tries=$(( $1 * 10 ))
-  for _ in $(seq "$tries"); do
-    if ! kill -0 "$program_pid" 2>/dev/null; then
-      wait "$program_pid"
-      exit_code=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  kill "$program_pid" 2>/dev/null
-  wait "$program_pid" 2>/dev/null
-  exit_code=999
-}
-
-press() {  # press WINDOW KEY
-  xdotool windowfocus "$1" 2>/dev/null
-  sleep 0.3
-  xdotool key "$2"
-  sleep 0.5
-}
-
-# Clicks the middle of a control given in twips within the client area.
-click_at_twips() {  # WINDOW LEFT TOP WIDTH HEIGHT
-  local x y origin
-  # Absolute position of the client area, whether or not a frame surrounds it.
-  origin=$(client_origin "$1")
-  x=$(( ${origin% *} + ($2 + $4 / 2) / 15 ))
-  y=$(( ${origin#* } + ($3 + $5 / 2) / 15 ))
-  xdotool mousemove "$x" "$y" click 1
-}
-click_sct() { click_at_twips "$1" 120 360 1935 495; }
-click_extasi() { click_at_twips "$1" 120 1080 2055 495; }
-
-target_is() {  # target_is EXPECTED-PRINTF-FORMAT (waits up to 5 s for it)
-  local expected
-  expected=$(printf "$1" | od -An -c)
-  for _ in $(seq 50); do
-    [ -f "$progdvb/vireno.txt" ] && [ "$(od -An -c <"$progdvb/vireno.txt")" = "$expected" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-target_stays() {  # target_stays EXPECTED-PRINTF-FORMAT (for a second)
-  sleep 1
-  [ "$(od -An -c <"$progdvb/vireno.txt")" = "$(printf "$1" | od -An -c)" ]
+# The target still holds TEXT once the program had time to write.
+target_stays() {
+  settle
+  target_holds "$1"
 }
 no_target() { [ ! -e "$progdvb/vireno.txt" ]; }
-no_window() { ! xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1; }
-report_says() { grep -q "$1" "$log"; }
+untouched() { settle && no_target; }
+no_window() { ! visible_window "$caption" >/dev/null; }
 no_report() { ! grep -q "Run-time error" "$log"; }
 no_report_says() { ! report_says "$1"; }
 files_are() { [ "$(cd "${2:-$progdvb}" && ls -A | tr '\n' ' ')" = "$1" ]; }  # hidden ones too
@@ -248,14 +153,13 @@ scenario_normal_run() {
   window=$(find_window "$caption" 60)
   check "start: one window titled \"$caption\"" [ -n "$window" ]
   [ -n "$window" ] || return
-  sleep 1
   check "start: the X window's client area is 363 x 202" client_size_is "$window" 363x202
   check "start: the window manager may only move and close it" motif_hints_move_close "$window"
   check "start: the taskbar skips it" skips_taskbar "$window"
   dump_and_compare
-  check "start: the target is untouched after start" no_target
+  check "start: the target is untouched after start" untouched
   press "$window" Tab
-  check "start: Tab selects nothing and writes nothing" no_target
+  check "start: Tab selects nothing and writes nothing" untouched
 
   click_sct "$window"
   check "click Sct: the target is the Sct source's first line" target_is 'SCT 11766 H 27500\r\n'
@@ -282,7 +186,6 @@ scenario_failing_copy() {
   window=$(find_window "$caption" 60)
   check "failing copy: the window opens" [ -n "$window" ]
   [ -n "$window" ] || return
-  sleep 1
   click_sct "$window"
   box=$(find_window vireno 20)
   check "failing copy: an error report appears" [ -n "$box" ]
@@ -298,7 +201,7 @@ scenario_close_at_once() {
   launch
   local window
   window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; press "$window" alt+F4; }
+  [ -n "$window" ] && press "$window" alt+F4
   wait_exit 20
   check "close at once: exit code 0 (got $exit_code)" [ "$exit_code" -eq 0 ]
   check "close at once: nothing written" no_target
@@ -313,7 +216,6 @@ scenario_esc_and_enter() {
   local window
   window=$(find_window "$caption" 60)
   [ -n "$window" ] || { check "Esc and Enter: the window opens" false; return; }
-  sleep 1
   click_extasi "$window"
   target_is 'EXTASI 12226 V 27500\r\n'
   printf 'BY HAND\r\n' >"$progdvb/vireno.txt"
@@ -340,7 +242,6 @@ scenario_focus_after_switch() {
   local window other_pid other
   window=$(find_window "$caption" 60)
   [ -n "$window" ] || { check "switch away and back: the window opens" false; return; }
-  sleep 1
   click_sct "$window"
   target_is 'SCT 11766 H 27500\r\n'
   if [ "$kind" = windows ]; then
@@ -355,12 +256,10 @@ scenario_focus_after_switch() {
       [ "$(xdotool getactivewindow 2>/dev/null)" = "$other" ]
     kill "$other_pid" 2>/dev/null
     wait "$other_pid" 2>/dev/null
-    for _ in $(seq 50); do
-      [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
-      sleep 0.1
-    done
+    wait_until 5 is_active "$window"
   fi
-  sleep 0.5
+  # The window gives the focus back to its option as it is activated.
+  settle
   xdotool key Down
   check "switch away and back: Down chooses Extasi" target_is 'EXTASI 12226 V 27500\r\n'
   press "$window" alt+F4
@@ -374,7 +273,7 @@ choose_sct_and_dismiss_report() {
   local window box
   launch
   window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  [ -n "$window" ] && click_sct "$window"
   box=$(find_window vireno 20)
   [ -n "$box" ] && press "$box" Return
   wait_exit 20
@@ -410,11 +309,11 @@ scenario_target_held_open() {
     (echo held; exec sleep 60) <"$progdvb/vireno.txt" >"$held" 2>&1 &
   fi
   holder_pid=$!
-  for _ in $(seq 100); do grep -q held "$held" 2>/dev/null && break; sleep 0.1; done
+  wait_until 10 grep -q held "$held"
   check "target held open: another program holds it" grep -q held "$held"
   launch
   window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  [ -n "$window" ] && click_sct "$window"
   check "target held open: the target is the Sct line" target_is 'SCT 11766 H 27500\r\n'
   click_extasi "$window"
   check "target held open: then the Extasi line" target_is 'EXTASI 12226 V 27500\r\n'
@@ -473,7 +372,7 @@ scenario_folder_above_the_drive() {
   launch
   local window
   window=$(find_window "$caption" 60)
-  [ -n "$window" ] && { sleep 1; click_sct "$window"; }
+  [ -n "$window" ] && click_sct "$window"
   progdvb="$drive" check "c:\\..\\..\\: c:\\vireno.txt holds c:\\sct.txt's line" target_is 'ROOT SCT\r\n'
   check "c:\\..\\..\\: nothing written above the drive" [ ! -e "$work/vireno.txt" ]
   check "c:\\..\\..\\: nothing written above it either" [ ! -e "$WINEPREFIX/vireno.txt" ]
@@ -497,14 +396,13 @@ take_screenshot() {  # a picture of the dialog, with a frame, for people to look
   else
     window=$(find_window "$caption" 60)
   fi
-  sleep 3
   rm -f "$shot"
-  if [ -n "$window" ] && [ "$kind" = windows ]; then
-    import -window "$window" "$shot" 2>/dev/null
-  elif [ -n "$window" ]; then
-    import -frame -window "$window" "$shot" 2>/dev/null
+  if [ "$kind" = windows ]; then
+    [ -n "$window" ] && shoot "$window" "$shot"
+  else
+    [ -n "$window" ] && shoot "$window" "$shot" -frame
   fi
-  check "screenshot saved to $shot" [ -s "$shot" ]
+  check "screenshot saved to $shot" painted "$shot"
   kill "$program_pid" 2>/dev/null
   wait "$program_pid" 2>/dev/null
   [ "$kind" = windows ] && wineserver -k 2>/dev/null
