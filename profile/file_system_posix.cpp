@@ -100,6 +100,14 @@ Failure ToNativePath(const std::string& path, NativePath& native) {
   if (!CodePageToUtf8(path, AnsiCodePage(), utf8, false)) {
     return Failure::kBadName;
   }
+  switch (CheckWindowsName(utf8)) {
+    case WindowsName::kBadName:
+      return Failure::kBadName;
+    case WindowsName::kDevice:
+      return Failure::kNotAFile;
+    case WindowsName::kValid:
+      break;
+  }
   native = HostPath(utf8);
   return Failure::kNone;
 }
@@ -170,6 +178,8 @@ Failure Inspect(const NativePath& path, FileState& state) {
     return LastFailure(path);
   }
   state.plain_file = S_ISREG(info.st_mode);
+  // Wine shows a file without any write bit as read-only, for root too.
+  state.read_only = (info.st_mode & 0222) == 0;
   state.attributes = info.st_mode & 07777;
   state.owner = info.st_uid;
   state.group = info.st_gid;

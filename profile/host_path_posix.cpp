@@ -2,15 +2,17 @@
 
 #include <dirent.h>
 #include <pwd.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "profile/file_name_case.h"
 #include "profile/platform_files.h"
 
 namespace vireno {
@@ -22,26 +24,61 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-// The entry of `folder` whose name equals `name` ignoring ASCII case, or an
-// empty string when there is none.
+// The entry of `folder` whose name matches `name` as Windows matches file
+// names, or an empty string when there is none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
   if (!dir) {
     return {};
   }
   while (const dirent* entry = readdir(dir.get())) {
-    if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+    if (FileNamesMatch(entry->d_name, name)) {
       return entry->d_name;
     }
   }
   return {};
 }
 
+std::string RealPath(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr),
+                                                         std::free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+// The drive of the current folder, as Windows has one for each process: the
+// drive whose folder holds it, the deepest where several do; c: (the settings
+// file's drive) when it lies on none.
+char CurrentDrive(const std::string& wine_prefix) {
+  const std::string here = RealPath(".");
+  char drive = 'c';
+  std::size_t deepest = 0;
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    std::string root = RealPath(wine_prefix + "/dosdevices/" + letter + ":");
+    if (root.empty()) {
+      continue;
+    }
+    if (root.back() != '/') {
+      root += '/';
+    }
+    if ((here + "/").compare(0, root.size(), root) == 0 && root.size() > deepest) {
+      drive = letter;
+      deepest = root.size();
+    }
+  }
+  return drive;
+}
+
+// "\\?\" and "\\.\" (here with slashes) take the rest of a path as it stands.
+bool IsVerbatim(const std::string& path) {
+  return path.size() >= 4 && path[0] == '/' && path[1] == '/' &&
+         (path[2] == '?' || path[2] == '.') && path[3] == '/';
+}
+
 // The names of `rest` (slash-separated) as Windows resolves them, by text and
 // before any folder is looked at: trailing dots and spaces are dropped from
 // each name, "." goes, and ".." takes the name before it away; at the root it
 // stays at the root, and only a relative path keeps a leading "..".
-std::vector<std::string> ResolveNames(const std::string& rest, bool rooted) {
+std::vector<std::string> ResolveNames(const std::string& rest, bool rooted, bool verbatim) {
   std::vector<std::string> names;
   std::size_t pos = 0;
   while (pos <= rest.size()) {
@@ -51,6 +88,12 @@ std::vector<std::string> ResolveNames(const std::string& rest, bool rooted) {
     }
     std::string name = rest.substr(pos, next - pos);
     pos = next + 1;
+    if (verbatim) {
+      if (!name.empty()) {
+        names.push_back(std::move(name));
+      }
+      continue;
+    }
     if (name != "." && name != "..") {
       name.erase(name.find_last_not_of(". ") + 1);
     }
@@ -101,6 +144,15 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
       c = '/';
     }
   }
+  const bool verbatim = IsVerbatim(rest);
+  if (verbatim) {
+    rest.erase(0, 4);
+  }
+  // A folder from the root without a drive is on the current drive; only a
+  // server's share ("\\server\share") keeps the host's root.
+  if (!rest.empty() && rest[0] == '/' && (rest.size() < 2 || rest[1] != '/')) {
+    rest.insert(0, std::string(1, CurrentDrive(wine_prefix)) + ":");
+  }
   // `root` is left as it is; only what follows it is matched against folders.
   std::string root;
   const bool has_drive =
@@ -116,7 +168,7 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
 
   std::string mapped = root;
   bool matching = true;
-  for (const std::string& name : ResolveNames(rest, has_drive || !root.empty())) {
+  for (const std::string& name : ResolveNames(rest, has_drive || !root.empty(), verbatim)) {
     std::string candidate = JoinPath(mapped, name);
     if (matching && name != ".." && !Exists(candidate)) {
       const std::string found = FindIgnoringCase(mapped.empty() ? "." : mapped, name);
@@ -132,6 +184,48 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
     mapped += '/';
   }
   return mapped;
+}
+
+WindowsName CheckWindowsName(const std::string& path) {
+  std::string rest = path;
+  std::replace(rest.begin(), rest.end(), '\\', '/');
+  const bool verbatim = IsVerbatim(rest);
+  if (verbatim) {
+    rest.erase(0, 4);
+  }
+  for (const char c : rest) {
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("*?\"<>|").find(c) != std::string_view::npos) {
+      return WindowsName::kBadName;
+    }
+  }
+  const std::string name = rest.substr(rest.find_last_of('/') + 1);
+  if (verbatim) {
+    // Taken as it stands, a name may not climb out of its folder.
+    for (std::size_t from = 0; from <= rest.size();) {
+      const std::size_t to = std::min(rest.find('/', from), rest.size());
+      const std::string_view part = std::string_view(rest).substr(from, to - from);
+      if (part == "." || part == "..") {
+        return WindowsName::kBadName;
+      }
+      from = to + 1;
+    }
+    return WindowsName::kValid;
+  }
+  // A device's name, whatever follows its first dot and with trailing spaces.
+  std::string base = name.substr(0, name.find('.'));
+  base.erase(base.find_last_not_of(' ') + 1);
+  for (char& c : base) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  const bool numbered = base.size() == 4 && base[3] >= '1' && base[3] <= '9' &&
+                        (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (base == device) {
+      return WindowsName::kDevice;
+    }
+  }
+  return numbered ? WindowsName::kDevice : WindowsName::kValid;
 }
 
 std::string HostPath(const std::string& path) {

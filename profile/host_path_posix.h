@@ -20,6 +20,14 @@ std::string WinePrefix();
 // folder that matches it case-insensitively, as on Windows.
 std::string MapWindowsPath(const std::string& path, const std::string& wine_prefix);
 
+// What Windows makes of the names in `path` (UTF-8) before it looks for a
+// file: a name with a wildcard, a quote, "<", ">", "|" or a control character
+// is no file's name, and the last name, but for "\\?\" paths, may be a
+// device's (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$,
+// with any extension and in any case), which no file can have.
+enum class WindowsName { kValid, kBadName, kDevice };
+WindowsName CheckWindowsName(const std::string& path);
+
 // MapWindowsPath with the prefix of this process.
 std::string HostPath(const std::string& path);
 

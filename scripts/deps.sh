@@ -24,9 +24,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q \
     "${missing[@]}"
 fi
-# The locales the tests start the programs in: the report's languages, and
-# a double-byte code page.
-for locale in it_IT ar_EG ja_JP; do
+# The locales the tests start the programs in: the report's languages, a
+# double-byte code page, and Turkish, whose case rules differ.
+for locale in it_IT ar_EG ja_JP tr_TR; do
   if ! locale -a | grep -qx "$locale.utf8"; then
     "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
   fi

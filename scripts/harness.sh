@@ -154,14 +154,15 @@ click_extasi() { click_at_twips "$1" 120 1080 2055 495; }
 
 report_says() { grep -q "$1" "$log"; }
 
-# The target holds TEXT, a printf format for its CR LF, within five seconds.
-target_holds() {
-  local expected
+# target_holds_file NAME TEXT: the file NAME beside the settings file
+# holds TEXT, a printf format for its CR LF.
+target_holds_file() {
+  local expected file="$progdvb/$1"
   # shellcheck disable=SC2059  # TEXT is a format on purpose
-  expected=$(printf "$1" | od -An -c)
-  [ -f "${target_folder:-$progdvb}/vireno.txt" ] &&
-    [ "$(od -An -c <"${target_folder:-$progdvb}/vireno.txt")" = "$expected" ]
+  expected=$(printf "$2" | od -An -c)
+  [ -f "$file" ] && [ "$(od -An -c <"$file")" = "$expected" ]
 }
+target_holds() { target_holds_file vireno.txt "$1"; }
 target_is() { wait_until 5 target_holds "$1"; }
 
 # painted IMAGE: a screenshot with more than a few colours, text and frame

@@ -173,6 +173,17 @@ INSTANTIATE_TEST_SUITE_P(
             "NulInExtasiFile",
             [](ProfileFolder& p) { p.settings().ExtasiFile = std::string("sct.txt\0x", 9); }, 52,
             Profile::Extasi},
+        // Names Windows keeps for devices, whatever follows them, and names
+        // no file can have: nothing is opened.
+        FailureCase{"SctIsCon", [](ProfileFolder& p) { p.settings().SctFile = "CON"; }, 75},
+        FailureCase{"SctIsNulTxt", [](ProfileFolder& p) { p.settings().SctFile = "nul.txt"; }, 75},
+        FailureCase{"SctIsConSpaceTxt", [](ProfileFolder& p) { p.settings().SctFile = "con .txt"; },
+                    75},
+        FailureCase{"SctHasAWildcard", [](ProfileFolder& p) { p.settings().SctFile = "*.txt"; },
+                    52},
+        FailureCase{"SctHasAQuestionMark",
+                    [](ProfileFolder& p) { p.settings().SctFile = "s?t.txt"; }, 52},
+        FailureCase{"SctHasATab", [](ProfileFolder& p) { p.settings().SctFile = "sct\t.txt"; }, 52},
         FailureCase{"NoPathAtAll",
                     [](ProfileFolder& p) {
                       p.settings().BaseDir.clear();

@@ -1,7 +1,9 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "tests/test_files.h"
@@ -24,6 +26,29 @@ int Shell(const std::string& command) {
 std::string Quoted(const std::string& path) {
   return "'" + path + "'";
 }
+
+// A path from the root without a drive, as the throw-away folders' are, is on
+// the current drive, as on Windows: the tests run in a prefix whose drive z:
+// is the host's root, as in every prefix Wine makes.
+class PrefixWithHostRoot final : public testing::Environment {
+ public:
+  void SetUp() override {
+    char pattern[] = "/tmp/vireno-prefix.XXXXXX";
+    prefix_ = mkdtemp(pattern);
+    std::filesystem::create_directories(prefix_ + "/dosdevices");
+    std::filesystem::create_directories(prefix_ + "/drive_c");
+    std::filesystem::create_directory_symlink("../drive_c", prefix_ + "/dosdevices/c:");
+    std::filesystem::create_directory_symlink("/", prefix_ + "/dosdevices/z:");
+    setenv("WINEPREFIX", prefix_.c_str(), 1);
+  }
+  void TearDown() override { std::filesystem::remove_all(prefix_); }
+
+ private:
+  std::string prefix_;
+};
+
+[[maybe_unused]] testing::Environment* const kPrefix =
+    testing::AddGlobalTestEnvironment(new PrefixWithHostRoot);
 
 }  // namespace
 

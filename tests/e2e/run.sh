@@ -381,6 +381,22 @@ scenario_folder_above_the_drive() {
   rm -f "$drive/sct.txt" "$drive/vireno.txt" "$work/sct.txt"
 }
 
+# The target as a Windows program named it, VIRENO.TXT, in Turkish, whose own
+# case rules do not pair I with i: it is the file rewritten, not a second one.
+scenario_target_in_capitals() {
+  set_up_files
+  printf 'OLD\r\n' >"$progdvb/VIRENO.TXT"
+  local window
+  launch tr_TR.UTF-8
+  window=$(find_window "$caption" 60)
+  [ -n "$window" ] && click_sct "$window"
+  target_in_capitals() { target_holds_file VIRENO.TXT "$sct_line\r\n"; }
+  check "VIRENO.TXT in tr_TR.UTF-8: it gets the Sct line" wait_until 5 target_in_capitals
+  check "VIRENO.TXT in tr_TR.UTF-8: no second vireno.txt" no_target
+  [ -n "$window" ] && press "$window" alt+F4
+  wait_exit 20
+}
+
 take_screenshot() {  # a picture of the dialog, with a frame, for people to look at
   set_up_files
   local shot="$build/vireno-window.png"
@@ -423,13 +439,13 @@ scenario_focus_after_switch
 scenario_target_held_open
 scenario_disk_full
 scenario_copy_fault "read-only target (immutable)" 70 sct.txt 'c:\progdvb\' immutable
-if [ "$kind" = windows ] || [ "$(id -u)" -ne 0 ]; then
-  scenario_copy_fault "read-only target (no write permission)" 70 sct.txt 'c:\progdvb\' read-only
-fi
+# No write bit: read-only for Wine, and so for both programs, root included.
+scenario_copy_fault "read-only target (no write permission)" 70 sct.txt 'c:\progdvb\' read-only
 scenario_copy_fault "missing folder" 76 sct.txt 'c:\nothere\' none
 scenario_copy_fault "source is a folder" 75 "" 'c:\progdvb\' none
 scenario_nul_in_settings
 scenario_folder_above_the_drive
+scenario_target_in_capitals
 take_screenshot
 
 check_summary

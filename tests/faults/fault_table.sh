@@ -48,6 +48,8 @@ fresh; run_fault "source folder missing" 76 'nodir\sct.txt'
 fresh; run_fault "source is a folder" 75 ""
 fresh; : >"$work/p/sct.txt"; run_fault "source empty" 62 sct.txt
 fresh; chattr +i "$work/p/vireno.txt"; run_fault "read-only target (immutable)" 70 sct.txt
+# No write bit is Wine's read-only attribute: refused for root too.
+fresh; chmod 444 "$work/p/vireno.txt"; run_fault "read-only target (mode 0444)" 70 sct.txt
 fresh; rm "$work/p/vireno.txt"; ln -s "$work/p/nodir/vireno.txt" "$work/p/vireno.txt"
 run_fault "target folder missing (link into it)" 76 sct.txt
 fresh; rm "$work/p/vireno.txt"; mkdir "$work/p/vireno.txt"; run_fault "target is a folder" 75 sct.txt
