@@ -85,6 +85,25 @@ class Converter {
   bool valid() const { return reinterpret_cast<std::intptr_t>(handle_) != -1; }
   iconv_t get() const { return handle_; }
 
+  // One byte on its own: its UTF-8, empty where it has none; `incomplete`
+  // where the converter takes it for the first of a longer character.
+  std::string ConvertByte(unsigned char byte, bool& incomplete) const {
+    char in_byte = static_cast<char>(byte);
+    char* in = &in_byte;
+    std::size_t in_left = 1;
+    std::array<char, 16> out_bytes{};
+    char* out = out_bytes.data();
+    std::size_t out_left = out_bytes.size();
+    const bool converted =
+        iconv(handle_, &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1);
+    incomplete = !converted && errno == EINVAL;
+    if (converted) {
+      iconv(handle_, nullptr, nullptr, &out, &out_left);  // what it held back
+    }
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    return converted ? std::string(out_bytes.data(), out_bytes.size() - out_left) : std::string();
+  }
+
  private:
   iconv_t handle_;
 };
@@ -170,19 +189,11 @@ const ByteTable& ByteTableOf(unsigned code_page) {
     ByteTable table;
     const Converter converter(code_page);
     for (unsigned byte = 0; byte < 256 && converter.valid(); ++byte) {
-      char in_byte = static_cast<char>(byte);
-      char* in = &in_byte;
-      std::size_t in_left = 1;
-      std::array<char, 16> out_bytes{};
-      char* out = out_bytes.data();
-      std::size_t out_left = out_bytes.size();
-      if (iconv(converter.get(), &in, &in_left, &out, &out_left) != static_cast<std::size_t>(-1)) {
-        iconv(converter.get(), nullptr, nullptr, &out, &out_left);  // what it held back
-        table[byte].assign(out_bytes.data(), out_bytes.size() - out_left);
-      } else if (byte >= 0x80 && byte <= 0x9F) {
+      bool incomplete = false;
+      table[byte] = converter.ConvertByte(static_cast<unsigned char>(byte), incomplete);
+      if (table[byte].empty() && byte >= 0x80 && byte <= 0x9F) {
         table[byte] = Utf8Of(byte);
       }
-      iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     }
     for (const WindowsByte& entry : kWindowsBytes) {
       if (entry.code_page == code_page) {
@@ -296,22 +307,12 @@ std::size_t CharacterSizeIn(unsigned code_page, unsigned char lead) {
     std::array<unsigned char, 256> table{};
     const Converter converter(code_page);
     for (unsigned byte = 0; byte < 256; ++byte) {
-      table[byte] = 1;
-      if (!converter.valid()) {
-        continue;
-      }
       // A lead byte alone is an incomplete character to the converter.
-      char in_byte = static_cast<char>(byte);
-      char* in = &in_byte;
-      std::size_t in_left = 1;
-      std::array<char, 8> out_bytes{};
-      char* out = out_bytes.data();
-      std::size_t out_left = out_bytes.size();
-      if (iconv(converter.get(), &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) &&
-          errno == EINVAL) {
-        table[byte] = 2;
+      bool incomplete = false;
+      if (converter.valid()) {
+        converter.ConvertByte(static_cast<unsigned char>(byte), incomplete);
       }
-      iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+      table[byte] = incomplete ? 2 : 1;
     }
     found = sizes.emplace(code_page, table).first;
   }

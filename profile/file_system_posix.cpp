@@ -14,15 +14,11 @@
 #include "profile/code_page_posix.h"
 #include "profile/host_path_posix.h"
 #include "profile/platform_files.h"
+#include "profile/system_errors.h"
 
 namespace vireno::platform {
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -30,41 +26,6 @@ std::string FolderOf(const std::string& path) {
     return ".";
   }
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// What the system's error numbers mean to the rules; 0 pads a short list.
-struct Meaning {
-  Failure failure;
-  int errors[3];
-};
-constexpr Meaning kMeanings[] = {{Failure::kPathNotFound, {ENOTDIR}},
-                                 {Failure::kAlreadyExists, {EEXIST}},
-                                 {Failure::kAccessDenied, {EACCES, EPERM}},
-                                 {Failure::kReadOnlyMedia, {EROFS}},
-                                 {Failure::kInUse, {ETXTBSY, EBUSY}},
-                                 {Failure::kBadName, {ENAMETOOLONG, EILSEQ, EINVAL}},
-                                 {Failure::kDiskFull, {ENOSPC, EFBIG, EDQUOT}},
-                                 {Failure::kIsFolder, {EISDIR}},
-                                 {Failure::kOutOfMemory, {ENOMEM}}};
-
-// `path` is the file the call was about, where there was one.
-Failure FailureOf(int error, const std::string& path = {}) {
-  if (error == 0) {
-    return Failure::kNone;
-  }
-  if (error == ENOENT) {
-    // Missing file in an existing folder, or a missing folder on the way.
-    return path.empty() || IsFolder(FolderOf(path)) ? Failure::kFileNotFound
-                                                    : Failure::kPathNotFound;
-  }
-  for (const Meaning& meaning : kMeanings) {
-    for (const auto number : meaning.errors) {
-      if (number == error) {
-        return meaning.failure;
-      }
-    }
-  }
-  return Failure::kOther;
 }
 
 Failure LastFailure(const std::string& path = {}) {

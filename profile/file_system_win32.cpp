@@ -9,52 +9,11 @@
 
 #include "profile/code_page_win32.h"
 #include "profile/platform_files.h"
+#include "profile/system_errors.h"
 
 namespace vireno::platform {
 
 namespace {
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// What the system's error numbers mean to the rules; 0 pads a short list.
-struct Meaning {
-  Failure failure;
-  DWORD errors[5];
-};
-constexpr Meaning kMeanings[] = {
-    {Failure::kFileNotFound, {ERROR_FILE_NOT_FOUND}},
-    {Failure::kPathNotFound,
-     {ERROR_PATH_NOT_FOUND, ERROR_INVALID_DRIVE, ERROR_BAD_NETPATH, ERROR_BAD_NET_NAME,
-      ERROR_DIRECTORY}},
-    {Failure::kAlreadyExists, {ERROR_FILE_EXISTS, ERROR_ALREADY_EXISTS}},
-    {Failure::kAccessDenied, {ERROR_NETWORK_ACCESS_DENIED}},
-    {Failure::kReadOnlyMedia, {ERROR_WRITE_PROTECT}},
-    {Failure::kInUse, {ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION}},
-    {Failure::kBadName, {ERROR_INVALID_NAME, ERROR_BAD_PATHNAME, ERROR_FILENAME_EXCED_RANGE}},
-    {Failure::kDiskFull, {ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL, ERROR_FILE_TOO_LARGE}},
-    {Failure::kOutOfMemory, {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}}};
-
-// `path` is the file the call was about, where there was one.
-Failure FailureOf(DWORD error, const std::wstring& path = {}) {
-  if (error == ERROR_SUCCESS) {
-    return Failure::kNone;
-  }
-  if (error == ERROR_ACCESS_DENIED) {
-    // Opening a folder as a file is refused as an access error.
-    return !path.empty() && IsFolder(path) ? Failure::kIsFolder : Failure::kAccessDenied;
-  }
-  for (const Meaning& meaning : kMeanings) {
-    for (const auto code : meaning.errors) {
-      if (code == error) {
-        return meaning.failure;
-      }
-    }
-  }
-  return Failure::kOther;
-}
 
 Failure LastFailure(const std::wstring& path = {}) {
   return FailureOf(GetLastError(), path);
@@ -98,14 +57,13 @@ constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
 // absolute or from the current folder, as the rest of the program's paths.
 bool RenameThroughHandle(HANDLE file, const std::wstring& to, FILE_INFO_BY_HANDLE_CLASS kind,
                          DWORD flags) {
-  const std::wstring& name = to;
-  const std::size_t name_bytes = name.size() * sizeof(wchar_t);
+  const std::size_t name_bytes = to.size() * sizeof(wchar_t);
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   info->Flags = flags;  // also ReplaceIfExists, for the plain rename
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(name_bytes);
-  std::memcpy(info->FileName, name.data(), name_bytes);
+  std::memcpy(info->FileName, to.data(), name_bytes);
   return SetFileInformationByHandle(file, kind, info, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 

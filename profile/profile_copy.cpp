@@ -16,6 +16,17 @@ std::string TargetPath(const Settings& settings) {
   return settings.BaseDir + kTargetFileName;
 }
 
+std::vector<int> EmptyValueLines(const Settings& settings, Profile profile) {
+  std::vector<int> lines;
+  const auto file = profile == Profile::Sct ? &Settings::SctFile : &Settings::ExtasiFile;
+  for (const auto setting : {&Settings::BaseDir, file}) {
+    if ((settings.*setting).empty()) {
+      lines.push_back(SettingsLineOf(setting));
+    }
+  }
+  return lines;
+}
+
 void CopyProfile(const Settings& settings, Profile profile) {
   InputFile source(SourcePath(settings, profile));
   LineReader reader(source);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "profile/settings.h"
 
@@ -15,6 +16,10 @@ inline constexpr char kTargetFileName[] = "vireno.txt";
 // Paths are plain concatenations: nothing is inserted, trimmed or checked.
 std::string SourcePath(const Settings& settings, Profile profile);
 std::string TargetPath(const Settings& settings);
+
+// The lines of the settings file that gave nothing to `profile`'s source
+// path: 2 for an empty folder, 3 or 4 for an empty file name.
+std::vector<int> EmptyValueLines(const Settings& settings, Profile profile);
 
 // Makes `profile` the active one: the first line of its source replaces the
 // whole content of the target, followed by CR LF. The line goes to a new file

@@ -1,6 +1,8 @@
 #include "profile/settings.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 #include "profile/code_page.h"
@@ -59,7 +61,7 @@ std::string Substring(std::string_view text, std::size_t start, std::size_t coun
   return std::string(text.substr(offset, end - offset));
 }
 
-void LoadSettings(Settings& settings, const std::string& path) {
+void LoadSettings(Settings& settings, const std::string& path, SettingsNotes* notes) {
   InputFile file(path);
   LineReader reader(file);
   // The line counter is 16 bits wide, as it always was: a settings file holds
@@ -67,15 +69,36 @@ void LoadSettings(Settings& settings, const std::string& path) {
   std::int16_t counter = 0;  // the lines read so far
   while (!reader.AtEnd()) {
     const Column* column = ColumnOnLine(counter + 1);
-    const std::string line = reader.ReadLine(BytesToKeep(column));
-    if (column != nullptr) {
-      settings.*column->setting = Substring(line, column->start, column->width);
+    if (counter < kColumns[std::size(kColumns) - 1].line) {
+      // The lines up to the last column's are looked through for line feeds.
+      const std::size_t keep = BytesToKeep(column);
+      std::string line;
+      reader.CopyLine([&](std::string_view piece) {
+        if (notes != nullptr && piece.find('\n') != std::string_view::npos) {
+          notes->line_feeds = true;
+        }
+        line.append(piece.substr(0, keep - std::min(keep, line.size())));
+      });
+      if (column != nullptr) {
+        settings.*column->setting = Substring(line, column->start, column->width);
+      }
+    } else {
+      reader.ReadLine(0);
     }
     if (counter == std::numeric_limits<std::int16_t>::max()) {
       throw RuntimeError(ErrorCode::kOverflow, path);
     }
     ++counter;
   }
+}
+
+int SettingsLineOf(std::string Settings::*setting) {
+  for (const Column& column : kColumns) {
+    if (column.setting == setting) {
+      return column.line;
+    }
+  }
+  return 0;
 }
 
 }  // namespace vireno

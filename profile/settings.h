@@ -16,9 +16,22 @@ struct Settings {
   std::string ExtasiFile;  // file name of the "Extasi" profile source
 };
 
+// What the settings file showed beyond the three values, for telling a user
+// why a value came out empty.
+struct SettingsNotes {
+  // A line feed in one of the lines the values come from: the file was saved
+  // with LF line ends, which end no line here.
+  bool line_feeds = false;
+};
+
 // Reads the settings file to its end and fills `settings` from fixed columns
-// of its second, third and fourth lines. Raises RuntimeError on failure.
-void LoadSettings(Settings& settings, const std::string& path = kSettingsPath);
+// of its second, third and fourth lines, and `notes` where given. Raises
+// RuntimeError on failure.
+void LoadSettings(Settings& settings, const std::string& path = kSettingsPath,
+                  SettingsNotes* notes = nullptr);
+
+// The line of the settings file (counted from 1) that gives `setting`.
+int SettingsLineOf(std::string Settings::*setting);
 
 // The characters of `text` from position `start` (counted from 1) on, at most
 // `count` of them; empty when `text` is shorter than `start`. Characters are

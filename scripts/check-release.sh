@@ -46,9 +46,28 @@ for size in 16 24 32 48 64 128 256; do
   [ -s "$contents/usr/share/icons/hicolor/${size}x$size/apps/$app.png" ] || check "icon $size px" false
 done
 
-# Installed as a user installs it, tested there, removed without a trace.
+# The version is written once, in window/version.h; the files that keep a
+# dated entry per release must have one for it, the newest.
+check "the Debian changelog's newest entry is $version" \
+  [ "$(sed -n '1s/^vireno (\([^-]*\)-[0-9]*).*/\1/p' packaging/changelog.Debian)" = "$version" ]
+check "the metadata's newest release is $version" \
+  [ "$(grep -o '<release version="[^"]*"' packaging/$app.metainfo.xml | head -n 1 | cut -d'"' -f2)" = "$version" ]
+
+# Installed as a user installs it, tested there, removed without a trace; a
+# vireno the machine already had is left as it was, and the step skipped.
+package_state() {
+  local state
+  state=$(dpkg-query -W -f='${Status} ${Version}' vireno 2>/dev/null)
+  case "$state" in
+    "install ok installed "*) echo "installed ${state##* }" ;;
+    *) echo "not installed" ;;
+  esac
+}
+state_before=$(package_state)
 mapfile -t files < <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {sub(/^\./, "", $6); print $6}')
-if "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" 2>&1; then
+if [ "$state_before" != "not installed" ]; then
+  echo "SKIP  $check_label: install, e2e and removal of the package: vireno is installed here ($state_before)"
+elif "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" 2>&1; then
   check "apt-get install: /usr/bin/vireno from the package" \
     bash -c '[ "$(dpkg-query -S /usr/bin/vireno)" = "vireno: /usr/bin/vireno" ]'
   check "the native e2e suite passes on /usr/bin/vireno" \
@@ -61,6 +80,7 @@ else
   cat "$work/apt.log"
   check "apt-get install ./dist/$(basename "$deb")" false
 fi
+check "the machine's vireno package is as it was ($state_before)" [ "$(package_state)" = "$state_before" ]
 
 # The zip as a Windows user unpacks it, with its example settings unchanged.
 unzip -q "$zip" -d "$work/unzipped"

@@ -25,8 +25,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${missing[@]}"
 fi
 # The locales the tests start the programs in: the report's languages, a
-# double-byte code page, and Turkish, whose case rules differ.
-for locale in it_IT ar_EG ja_JP tr_TR; do
+# double-byte code page, and Turkish, whose case rules differ. Without them
+# both programs would speak English, and those tests would prove nothing.
+for locale in it_IT ar_EG pt_PT ja_JP tr_TR; do
   if ! locale -a | grep -qx "$locale.utf8"; then
     "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
   fi

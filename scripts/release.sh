@@ -41,7 +41,7 @@ settle() {
 zip_name="vireno-$version-windows-x64.zip"
 mkdir "$stage/zip"
 cp build/release-windows/window/win32/vireno.exe "$stage/zip/"
-sed 's/$/\r/' packaging/README.windows.txt >"$stage/zip/README.txt"
+sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/README.windows.txt >"$stage/zip/README.txt"
 sed 's/$/\r/' packaging/vireno.ini.example >"$stage/zip/vireno.ini.example"
 sed 's/$/\r/' LICENSE >"$stage/zip/LICENSE.txt"
 settle "$stage/zip"

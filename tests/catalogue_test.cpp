@@ -26,9 +26,7 @@ std::map<unsigned, std::string> WindowsStrings(const std::string& file, bool msg
     } else if (id != 0 && line.rfind(msgids ? "msgid \"" : "msgstr \"", 0) == 0) {
       const std::size_t start = line.find('"') + 1;
       strings[id] = line.substr(start, line.rfind('"') - start);
-      if (!msgids) {
-        id = 0;
-      }
+      id = 0;  // the entries after it may have no number
     }
   }
   return strings;
@@ -47,6 +45,10 @@ TEST(CatalogueTest, EveryLanguageHasTheWholeReport) {
   // The English keys are the program's own texts.
   const auto english = WindowsStrings(po + "/vireno.pot", true);
   EXPECT_EQ(english.at(messages::kReportSentence), messages::kReportSentenceText);
+  EXPECT_EQ(english.at(messages::kNoFolder), messages::kNoFolderText);
+  EXPECT_EQ(english.at(messages::kNoFileName), messages::kNoFileNameText);
+  EXPECT_EQ(english.at(messages::kNoFolderNoFileName), messages::kNoFolderNoFileNameText);
+  EXPECT_EQ(english.at(messages::kCrLf), messages::kCrLfText);
   for (const ErrorCode code : codes) {
     EXPECT_EQ(english.at(messages::kDescriptionBase + static_cast<unsigned>(code)),
               DescribeError(code));
@@ -69,10 +71,14 @@ TEST(CatalogueTest, EveryLanguageHasTheWholeReport) {
       EXPECT_FALSE(text(messages::kDescriptionBase + static_cast<unsigned>(code)).empty())
           << lingua << " " << static_cast<int>(code);
     }
+    for (const unsigned hint : {messages::kNoFolder, messages::kNoFileName,
+                                messages::kNoFolderNoFileName, messages::kCrLf}) {
+      EXPECT_FALSE(text(hint).empty()) << lingua << " " << hint;
+    }
     const std::string order = text(messages::kReadingOrder);
     EXPECT_TRUE(order == messages::kReadingOrderText || order == messages::kRightToLeft) << lingua;
   }
-  EXPECT_EQ(languages, 13);
+  EXPECT_EQ(languages, 14);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "profile/code_page.h"
 #include "profile/file_system.h"
 #include "profile/profile_copy.h"
 #include "window/messages.h"
@@ -17,7 +18,7 @@ Cambio::Cambio(CambioView& view, std::string settings_path)
 }
 
 int Cambio::Run() {
-  RunEvent([this] { LoadSettings(settings_, settings_path_); });
+  RunEvent([this] { LoadSettings(settings_, settings_path_, &notes_); });
   if (ended_) {
     return exit_code_;  // the window is never shown after a failed load
   }
@@ -29,6 +30,7 @@ int Cambio::Run() {
 }
 
 void Cambio::OnChoose(Profile profile) noexcept {
+  choice_ = profile;
   RunEvent([this, profile] { CopyProfile(settings_, profile); });
 }
 
@@ -55,12 +57,9 @@ void Cambio::ReportAndExit(const RuntimeError& error) noexcept {
   // The catalogue says which way its language reads.
   const bool right_to_left = view_.Translate(messages::kReadingOrder,
                                              messages::kReadingOrderText) == messages::kRightToLeft;
-  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error, &view_), right_to_left);
+  view_.ShowErrorReport(ErrorReportTitle(), ErrorReportText(error, &view_, EmptyValueHint()),
+                        right_to_left);
   view_.EndProgram(exit_code_);
-}
-
-std::string ErrorReportTitle() {
-  return "vireno";
 }
 
 namespace {
@@ -73,7 +72,38 @@ void ReplaceFirst(std::string& text, std::string_view placeholder, const std::st
 
 }  // namespace
 
-std::string ErrorReportText(const RuntimeError& error, const CambioView* view) {
+// Which lines of the settings file gave nothing to the failed copy's path, in
+// the user's words: a settings file saved with LF line ends, with too few
+// lines or with blank columns loads without a word, and the report is where
+// the user learns why.
+std::string Cambio::EmptyValueHint() const {
+  if (!choice_) {
+    return {};
+  }
+  const std::vector<int> lines = EmptyValueLines(settings_, *choice_);
+  if (lines.empty()) {
+    return {};
+  }
+  const bool folder = lines.front() == SettingsLineOf(&Settings::BaseDir);
+  std::string hint = lines.size() == 2 ? view_.Translate(messages::kNoFolderNoFileName,
+                                                         messages::kNoFolderNoFileNameText)
+                     : folder ? view_.Translate(messages::kNoFolder, messages::kNoFolderText)
+                              : view_.Translate(messages::kNoFileName, messages::kNoFileNameText);
+  ReplaceFirst(hint, "{settings}", ToUtf8(settings_path_));
+  ReplaceFirst(hint, "{line}", std::to_string(lines.front()));
+  ReplaceFirst(hint, "{line2}", std::to_string(lines.back()));
+  if (notes_.line_feeds) {
+    hint += " " + view_.Translate(messages::kCrLf, messages::kCrLfText);
+  }
+  return hint;
+}
+
+std::string ErrorReportTitle() {
+  return "vireno";
+}
+
+std::string ErrorReportText(const RuntimeError& error, const CambioView* view,
+                            const std::string& hint) {
   const auto translate = [view](unsigned id, const char* english) {
     return view != nullptr ? view->Translate(id, english) : std::string(english);
   };
@@ -85,6 +115,9 @@ std::string ErrorReportText(const RuntimeError& error, const CambioView* view) {
   ReplaceFirst(text, "{number}", std::to_string(error.number()));
   if (!error.file().empty()) {
     text += "\n" + ReportedFile(error.file());
+  }
+  if (!hint.empty()) {
+    text += "\n" + hint;
   }
   return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "profile/error.h"
@@ -27,9 +28,13 @@ class Cambio final : public CambioEvents {
   void RunEvent(Handler handler) noexcept;
   void ReportAndExit(const RuntimeError& error) noexcept;
 
+  std::string EmptyValueHint() const;
+
   CambioView& view_;
   std::string settings_path_;
   Settings settings_;
+  SettingsNotes notes_;
+  std::optional<Profile> choice_;  // the profile of the copy under way
   bool ended_ = false;
   int exit_code_ = 0;
 };
@@ -37,6 +42,8 @@ class Cambio final : public CambioEvents {
 // Title and text of the report for `error`, in UTF-8, in the words of
 // `view`'s catalogue (English without one).
 std::string ErrorReportTitle();
-std::string ErrorReportText(const RuntimeError& error, const CambioView* view = nullptr);
+// `hint`, where given, is the report's last line.
+std::string ErrorReportText(const RuntimeError& error, const CambioView* view = nullptr,
+                            const std::string& hint = {});
 
 }  // namespace vireno

@@ -17,4 +17,17 @@ inline constexpr unsigned kReadingOrder = 2100;
 inline constexpr char kReadingOrderText[] = "default:LTR";
 inline constexpr char kRightToLeft[] = "default:RTL";
 
+// The report's last line where a value of a failed copy's path came out of
+// the settings file empty.
+inline constexpr unsigned kNoFolder = 2101;
+inline constexpr char kNoFolderText[] = "{settings}: line {line} gives no folder";
+inline constexpr unsigned kNoFileName = 2102;
+inline constexpr char kNoFileNameText[] = "{settings}: line {line} gives no file name";
+inline constexpr unsigned kNoFolderNoFileName = 2103;
+inline constexpr char kNoFolderNoFileNameText[] =
+    "{settings}: lines {line} and {line2} give no folder and no file name";
+// Added where the settings file holds line feeds: LF alone ends no line.
+inline constexpr unsigned kCrLf = 2104;
+inline constexpr char kCrLfText[] = "(its lines must end with CR LF)";
+
 }  // namespace vireno::messages

@@ -348,6 +348,19 @@ scenario_disk_full() {
   small=""
 }
 
+# A settings file saved with LF line ends is one line to the program: it loads
+# without a word, and the first choice's report says which lines gave nothing.
+scenario_settings_with_lf() {
+  set_up_files
+  printf 'vireno settings\nDIR=c:\\progdvb\\\nSCT_FILE   = sct.txt\nEXTASI_FILE    =extasi.txt\n' \
+    >"$progdvb/vireno.ini"
+  choose_sct_and_dismiss_report
+  check "LF line ends: the report says 52" report_says "Run-time error 52: Bad file name or number"
+  check "LF line ends: the report names vireno.ini and the lines" report_says \
+    'vireno.ini: lines 2 and 3 give no folder and no file name (its lines must end with CR LF)'
+  check "LF line ends: exit code 52 (got $exit_code)" [ "$exit_code" -eq 52 ]
+}
+
 # A NUL byte in the folder's columns would cut both paths short at c:\d, an
 # ordinary file: it is a bad file name, and c:\d stays as it is.
 scenario_nul_in_settings() {
@@ -431,6 +444,8 @@ scenario_report_language it_IT.UTF-8 "Errore di run-time 53: Impossibile trovare
   "Errore di run-time 53: Impossibile trovare il file"
 scenario_report_language ar_EG.UTF-8 "53: لم يتم العثور على الملف" \
   '53: \0644\0645 \064a\062a\0645 \0627\0644\0639\062b\0648\0631'
+scenario_report_language pt_PT.UTF-8 "Erro de execução 53: Ficheiro não encontrado" \
+  'Erro de execu\00e7\00e3o 53: Ficheiro n\00e3o encontrado'
 scenario_normal_run
 scenario_failing_copy
 scenario_close_at_once
@@ -444,6 +459,7 @@ scenario_copy_fault "read-only target (no write permission)" 70 sct.txt 'c:\prog
 scenario_copy_fault "missing folder" 76 sct.txt 'c:\nothere\' none
 scenario_copy_fault "source is a folder" 75 "" 'c:\progdvb\' none
 scenario_nul_in_settings
+scenario_settings_with_lf
 scenario_folder_above_the_drive
 scenario_target_in_capitals
 take_screenshot
