@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "profile/error.h"
@@ -181,6 +182,16 @@ Outcome RewriteInPlace(const NativePath& target, std::uint64_t size, const Conte
   return {failure, Step::kTransfer, true};
 }
 
+// The file that gets written for the user's `path`, its links followed;
+// kBadName for a path no file can have.
+Failure TargetOf(const std::string& path, NativePath& target) {
+  if (path.empty() || path.find('\0') != std::string::npos) {
+    return Failure::kBadName;
+  }
+  const Failure mapped = platform::ToNativePath(path, target);
+  return mapped != Failure::kNone ? mapped : platform::FollowLinks(target);
+}
+
 ContentReader ReaderOf(const File& file) {
   return [&file](std::uint64_t offset, char* buffer, std::size_t size, std::size_t& got) {
     return platform::Read(file, buffer, size, got, offset);
@@ -259,9 +270,9 @@ class FileReplacement::TemporaryFile {
   bool kept_ = false;
 };
 
-FileReplacement::FileReplacement(const std::string& path)
-    : path_(path), native_(NativePathOrRaise(path)) {
-  Check(platform::FollowLinks(native_), Step::kOpen, path_);
+FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {
+  CheckPathName(path_);
+  Check(TargetOf(path_, native_), Step::kOpen, path_);
   platform::FileState state;
   const Failure inspected = platform::Inspect(native_, state);
   if (inspected != Failure::kNone && inspected != Failure::kFileNotFound) {
@@ -368,9 +379,7 @@ void FileReplacement::RewriteThroughRecord() {
 
 bool FinishInterruptedReplacement(const std::string& path) {
   NativePath target;
-  if (path.empty() || path.find('\0') != std::string::npos ||
-      platform::ToNativePath(path, target) != Failure::kNone ||
-      platform::FollowLinks(target) != Failure::kNone) {
+  if (TargetOf(path, target) != Failure::kNone) {
     return false;
   }
   const NativePath prefix = OwnPrefix(target);

@@ -44,7 +44,7 @@ class InputFile {
 class FileReplacement {
  public:
   // Raises RuntimeError when the file could not be written.
-  explicit FileReplacement(const std::string& path);
+  explicit FileReplacement(std::string path);
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;

@@ -68,10 +68,17 @@ char CurrentDrive(const std::string& wine_prefix) {
   return drive;
 }
 
-// "\\?\" and "\\.\" (here with slashes) take the rest of a path as it stands.
-bool IsVerbatim(const std::string& path) {
-  return path.size() >= 4 && path[0] == '/' && path[1] == '/' &&
-         (path[2] == '?' || path[2] == '.') && path[3] == '/';
+// `path` with slashes for its backslashes and without a "\\?\" or "\\.\"
+// prefix; `verbatim` where it had one, and so is taken as it stands.
+std::string WithoutPrefix(const std::string& path, bool& verbatim) {
+  std::string rest = path;
+  std::replace(rest.begin(), rest.end(), '\\', '/');
+  verbatim = rest.size() >= 4 && rest[0] == '/' && rest[1] == '/' &&
+             (rest[2] == '?' || rest[2] == '.') && rest[3] == '/';
+  if (verbatim) {
+    rest.erase(0, 4);
+  }
+  return rest;
 }
 
 // The names of `rest` (slash-separated) as Windows resolves them, by text and
@@ -138,16 +145,8 @@ std::string WinePrefix() {
 }
 
 std::string MapWindowsPath(const std::string& path, const std::string& wine_prefix) {
-  std::string rest = path;
-  for (char& c : rest) {
-    if (c == '\\') {
-      c = '/';
-    }
-  }
-  const bool verbatim = IsVerbatim(rest);
-  if (verbatim) {
-    rest.erase(0, 4);
-  }
+  bool verbatim = false;
+  std::string rest = WithoutPrefix(path, verbatim);
   // A folder from the root without a drive is on the current drive; only a
   // server's share ("\\server\share") keeps the host's root.
   if (!rest.empty() && rest[0] == '/' && (rest.size() < 2 || rest[1] != '/')) {
@@ -187,12 +186,8 @@ std::string MapWindowsPath(const std::string& path, const std::string& wine_pref
 }
 
 WindowsName CheckWindowsName(const std::string& path) {
-  std::string rest = path;
-  std::replace(rest.begin(), rest.end(), '\\', '/');
-  const bool verbatim = IsVerbatim(rest);
-  if (verbatim) {
-    rest.erase(0, 4);
-  }
+  bool verbatim = false;
+  const std::string rest = WithoutPrefix(path, verbatim);
   for (const char c : rest) {
     if (static_cast<unsigned char>(c) < 0x20 ||
         std::string_view("*?\"<>|").find(c) != std::string_view::npos) {
